@@ -1,0 +1,1 @@
+// app/instance.cpp

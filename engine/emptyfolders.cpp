@@ -1,0 +1,1 @@
+// engine/emptyfolders.cpp

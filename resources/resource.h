@@ -1,0 +1,40 @@
+// resources/resource.h: resource and control ids, shared by the resource script and the code
+#pragma once
+
+#define IDB_TRAYICONS 100
+#define IDD_SETTINGS 102
+#define IDI_MAIN 103
+#define IDD_TESTRUN 104
+#define IDD_ABOUT 105
+
+#define IDR_POPUP_TASKICON 1000
+#define IDM_EXIT 1010
+#define IDM_SETTINGS 1020
+#define IDM_PAUSE 1030
+#define IDM_ABOUT 1040
+#define IDM_VIEWLOG 1050
+
+#define IDC_REPORT 1015
+#define IDC_EXTENSIONS 1017
+#define IDC_WEBPAGE 1060
+#define IDC_FOLDER 10000
+#define IDC_BROWSE 10010
+#define IDC_FREESPACE 10020
+#define IDC_FREESPACE_SPIN 10030
+#define IDC_TRASH 10040
+#define IDC_READONLY 10050
+#define IDC_HIDDEN 10060
+#define IDC_INTERVAL 10070
+#define IDC_INTERVAL_SPIN 10080
+#define IDC_SUBFOLDERS 10090
+#define IDC_DELEMPTY 10100
+#define IDC_TEST 10110
+#define IDC_PAUSE 10120
+
+#define IDS_TITLE 30000
+#define IDS_SHARED_MEMORY 30020
+#define IDS_CANNOT_OPEN_FILE 30021
+#define IDS_RANGE_OVER 30022
+#define IDS_BAD_FOLDER 30023
+#define IDS_BROWSE_TITLE 30024
+#define IDS_BUSY 30025

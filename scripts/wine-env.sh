@@ -1,0 +1,46 @@
+# scripts/wine-env.sh: sourced by the test, run and bench scripts.
+# Sets up a Wine prefix of the build's own, Japanese fonts, an X display and a small real volume T:.
+# Needs: build (the build folder). Provides: wine_env_start, wine_env_stop.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER64=/usr/lib/wine/wineserver64
+
+wine_env_start() {
+  export WINEPREFIX="$build/wineprefix"
+  export WINEDEBUG=-all
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  mkdir -p "$WINEPREFIX"
+  # The server is started detached from every pipe, or ctest waits for Wine's services forever.
+  "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+  # regedit reads a UTF-16 file whatever the code page, so the Japanese font names survive.
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$(dirname "${BASH_SOURCE[0]}")/wine-fonts.reg"; } >"$WINEPREFIX/fonts.reg"
+  "$WINE64" regedit "$WINEPREFIX/fonts.reg" </dev/null >/dev/null 2>&1 || true
+
+  if [ -z "${DISPLAY:-}" ] || [ -n "${TOVRA_OWN_DISPLAY:-}" ]; then
+    local fd_file; fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+  fi
+
+  # A small tmpfs volume as drive T:, so free-space figures are real and deletions free space.
+  TOVRA_VOLUME_DIR="$build/volume"
+  mkdir -p "$TOVRA_VOLUME_DIR"
+  if ! mountpoint -q "$TOVRA_VOLUME_DIR"; then
+    mount -t tmpfs -o size=${TOVRA_VOLUME_MB:-64}m tmpfs "$TOVRA_VOLUME_DIR"
+  fi
+  ln -sfn "$TOVRA_VOLUME_DIR" "$WINEPREFIX/dosdevices/t:"
+  export TOVRA_TEST_DRIVE='T:'
+  export TOVRA_TEST_VOLUME_MB=${TOVRA_VOLUME_MB:-64}
+}
+
+wine_env_stop() {
+  "$WINESERVER64" -k >/dev/null 2>&1 || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  if [ -n "${TOVRA_VOLUME_DIR:-}" ] && mountpoint -q "$TOVRA_VOLUME_DIR"; then
+    umount "$TOVRA_VOLUME_DIR" || umount -l "$TOVRA_VOLUME_DIR" || true
+  fi
+}

@@ -1,0 +1,1 @@
+// ui/aboutdlg.cpp

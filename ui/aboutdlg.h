@@ -1,0 +1,5 @@
+// ui/aboutdlg.h: the About box
+#pragma once
+#include <windows.h>
+
+int OpenAboutDialog(HWND owner);

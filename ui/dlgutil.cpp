@@ -1,0 +1,1 @@
+// ui/dlgutil.cpp

@@ -1,0 +1,1 @@
+// ui/settingsdlg.cpp
