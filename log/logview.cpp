@@ -1,1 +1,3 @@
-// log/logview.cpp
+// log/logview.cpp (placeholder until the log viewer lands)
+#include "log/logview.h"
+int OpenLogViewer(HWND) { return 0; }

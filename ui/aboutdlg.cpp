@@ -1,1 +1,3 @@
-// ui/aboutdlg.cpp
+// ui/aboutdlg.cpp (placeholder until the dialogs land)
+#include "ui/aboutdlg.h"
+int OpenAboutDialog(HWND) { return 0; }

@@ -1,1 +1,4 @@
-// ui/settingsdlg.cpp
+// ui/settingsdlg.cpp (placeholder until the dialogs land)
+#include "ui/settingsdlg.h"
+FolderSettings WorkingSettings;
+int OpenSettingsDialog(HWND) { return 0; }
