@@ -1,0 +1,204 @@
+// tests/test_emptyfolders.cpp: removal of emptied subfolders on the real volume
+#include "engine/emptyfolders.h"
+#include "log/log.h"
+#include "tests/support/testutil.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class LogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        LogEnabled = 1;
+        LogStart();
+    }
+};
+::testing::Environment *const logEnvironment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+
+std::string Removed(const std::string &path)
+{
+    return " 空フォルダの削除: " + path;
+}
+
+std::string Listed(const std::string &path)
+{
+    return " 空フォルダの削除（テスト）: " + path;
+}
+
+// Wine's Unix name of a Windows path; empty where there is no Wine.
+std::string UnixName(const std::string &path)
+{
+    typedef char *(CDECL * UnixFileName)(LPCWSTR);
+    UnixFileName unixFileName =
+        (UnixFileName)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return "";
+    char *name = unixFileName(wide);
+    std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a tool of the Unix host (Wine starts Unix programs like its own) and waits until
+// the path exists or not as asked: the process handle Wine gives for a Unix program is
+// signalled before the program has run.
+bool RunUnixTool(const std::string &commandLine, const std::string &path, bool exists)
+{
+    std::string tool = "Z:\\bin\\" + commandLine.substr(0, commandLine.find(' '));
+    std::string command = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(tool.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 500 && Exists(path) != exists; i++)
+        Sleep(10);
+    return Exists(path) == exists;
+}
+
+// A symbolic link to a folder. Wine keeps the platform's call a stub, so there the link
+// is the Unix symbolic link that Wine shows as one (attributes 0x410).
+bool MakeFolderLink(const std::string &link, const std::string &target)
+{
+    if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && Exists(link))
+        return true;
+    std::string unixLink = UnixName(link), unixTarget = UnixName(target);
+    return !unixLink.empty() && RunUnixTool("ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", link, true);
+}
+
+// Wine's directory removal acts on a link's target, so there the link goes through Unix.
+void RemoveFolderLink(const std::string &link)
+{
+    std::string unixLink = UnixName(link);
+    if (unixLink.empty())
+        RemoveDirectoryA(link.c_str());
+    else
+        RunUnixTool("rm -f \"" + unixLink + "\"", link, false);
+}
+
+class EmptyFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        target = FreshFolder("emptyfolders");
+        DeleteTestLog();
+    }
+    void TearDown() override { RemoveTree(TestVolume() + "emptyfolders"); }
+    std::string target;
+};
+
+TEST_F(EmptyFoldersTest, NestedEmptyFoldersGoInnermostFirst)
+{
+    std::string a = target + "A\\", b = a + "B\\", c = b + "C\\";
+    ASSERT_TRUE(MakeFolder(a) && MakeFolder(b) && MakeFolder(c));
+
+    EXPECT_EQ(RemoveEmptyFolders(target.c_str(), 1), 0);
+    EXPECT_EQ(ReadLogTexts(), (std::vector<std::string>{Listed(c), Listed(b), Listed(a)}));
+    EXPECT_TRUE(Exists(c));
+
+    DeleteTestLog();
+    EXPECT_EQ(RemoveEmptyFolders(target.c_str(), 0), 0);
+    EXPECT_EQ(ReadLogTexts(), (std::vector<std::string>{Removed(c), Removed(b), Removed(a)}));
+    EXPECT_FALSE(Exists(a));
+    EXPECT_TRUE(Exists(target));
+}
+
+TEST_F(EmptyFoldersTest, EmptyTargetStaysAndNothingIsWritten)
+{
+    for (int test : {1, 0}) {
+        EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), 0);
+        EXPECT_TRUE(Exists(target));
+        EXPECT_FALSE(Exists(TestLogPath()));
+    }
+}
+
+TEST_F(EmptyFoldersTest, FilesOfEveryKindAndSystemFoldersKeepTheirFolder)
+{
+    // Each first-level folder holds one kind of content; an empty folder next to them goes.
+    std::string file = target + "file\\", hidden = target + "hidden\\", readOnly = target + "readonly\\";
+    std::string system = target + "system\\", empty = target + "empty\\";
+    ASSERT_TRUE(MakeFolder(file) && MakeFile(file + "B.mpg", 10, 0));
+    ASSERT_TRUE(MakeFolder(hidden) && MakeFile(hidden + "h.mpg", 0, 0, FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(MakeFolder(readOnly) && MakeFile(readOnly + "r.mpg", 0, 0, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(MakeFolder(system) && MakeFolder(system + "S", FILE_ATTRIBUTE_SYSTEM) &&
+                MakeFolder(system + "S\\inner"));
+    ASSERT_TRUE(MakeFolder(empty));
+
+    for (int test : {1, 0}) {
+        DeleteTestLog();
+        EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), 4);
+        EXPECT_EQ(ReadLogTexts(), std::vector<std::string>{test ? Listed(empty) : Removed(empty)});
+        for (const std::string &kept : {file, hidden, readOnly, system + "S\\inner\\"})
+            EXPECT_TRUE(Exists(kept)) << kept;
+    }
+    EXPECT_FALSE(Exists(empty));
+}
+
+class LinkedFolderTest : public EmptyFoldersTest {
+protected:
+    void SetUp() override
+    {
+        EmptyFoldersTest::SetUp();
+        outside = FreshFolder("emptyfolders_outside");
+        link = target + "link";
+    }
+    void TearDown() override
+    {
+        RemoveFolderLink(link);
+        RemoveTree(TestVolume() + "emptyfolders_outside");
+        EmptyFoldersTest::TearDown();
+    }
+    std::string outside, link;
+};
+
+// Whatever a link leads to lies outside the target: an empty folder there, or one holding
+// an empty folder, is neither entered, listed nor removed, and the link itself stays.
+TEST_F(LinkedFolderTest, LinkedFolderIsNeitherEnteredNorRemoved)
+{
+    for (bool holdsEmptyFolder : {false, true}) {
+        if (holdsEmptyFolder) {
+            ASSERT_TRUE(MakeFolder(outside + "inner"));
+        }
+        ASSERT_TRUE(MakeFolderLink(link, outside));
+        ASSERT_EQ(GetFileAttributesA(link.c_str()), (DWORD)(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+
+        for (int test : {1, 0}) {
+            EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), 1);
+            EXPECT_FALSE(Exists(TestLogPath()));
+        }
+        EXPECT_TRUE(Exists(link));
+        EXPECT_TRUE(Exists(outside));
+        if (holdsEmptyFolder) {
+            EXPECT_TRUE(Exists(outside + "inner"));
+        }
+        RemoveFolderLink(link);
+        ASSERT_FALSE(Exists(link));
+    }
+}
+
+TEST_F(EmptyFoldersTest, RefusedRemovalIsReportedAndKeepsTheParent)
+{
+    std::string a = target + "A\\", b = a + "B\\";
+    ASSERT_TRUE(MakeFolder(a) && MakeFolder(b));
+    HANDLE held = CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RemoveEmptyFolders(target.c_str(), 0), 1);
+    CloseHandle(held);
+    EXPECT_EQ(ReadLogTexts(), (std::vector<std::string>{Removed(b), "  -->削除失敗"}));
+    EXPECT_TRUE(Exists(b));
+}
+
+TEST_F(EmptyFoldersTest, FolderThatCannotBeEnumeratedEndsTheWalk)
+{
+    EXPECT_EQ(RemoveEmptyFolders((target + "missing\\").c_str(), 0), -2);
+    EXPECT_FALSE(Exists(TestLogPath()));
+}
+
+}
