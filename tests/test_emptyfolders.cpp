@@ -3,6 +3,7 @@
 #include "log/log.h"
 #include "tests/support/testutil.h"
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,26 @@ std::string UnixName(const std::string &path)
     return result;
 }
 
+// Whether a folder lists an entry of that name; works also where the whole path would be
+// too long to name.
+bool HasEntry(const std::string &folder, const std::string &name)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    bool found = false;
+    do {
+        found = name == entry.cFileName;
+    } while (!found && FindNextFileA(find, &entry));
+    FindClose(find);
+    return found;
+}
+
 // Runs a tool of the Unix host (Wine starts Unix programs like its own) and waits until
-// the path exists or not as asked: the process handle Wine gives for a Unix program is
-// signalled before the program has run.
-bool RunUnixTool(const std::string &commandLine, const std::string &path, bool exists)
+// done() holds: the process handle Wine gives for a Unix program is signalled before the
+// program has run.
+bool RunUnixTool(const std::string &commandLine, const std::function<bool()> &done)
 {
     std::string tool = "Z:\\bin\\" + commandLine.substr(0, commandLine.find(' '));
     std::string command = commandLine;
@@ -57,9 +74,9 @@ bool RunUnixTool(const std::string &commandLine, const std::string &path, bool e
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int i = 0; i < 500 && Exists(path) != exists; i++)
+    for (int i = 0; i < 500 && !done(); i++)
         Sleep(10);
-    return Exists(path) == exists;
+    return done();
 }
 
 // A symbolic link to a folder. Wine keeps the platform's call a stub, so there the link
@@ -69,7 +86,7 @@ bool MakeFolderLink(const std::string &link, const std::string &target)
     if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && Exists(link))
         return true;
     std::string unixLink = UnixName(link), unixTarget = UnixName(target);
-    return !unixLink.empty() && RunUnixTool("ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", link, true);
+    return !unixLink.empty() && RunUnixTool("ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", [&] { return Exists(link); });
 }
 
 // Wine's directory removal acts on a link's target, so there the link goes through Unix.
@@ -79,7 +96,7 @@ void RemoveFolderLink(const std::string &link)
     if (unixLink.empty())
         RemoveDirectoryA(link.c_str());
     else
-        RunUnixTool("rm -f \"" + unixLink + "\"", link, false);
+        RunUnixTool("rm -f \"" + unixLink + "\"", [&] { return !Exists(link); });
 }
 
 class EmptyFoldersTest : public ::testing::Test {
@@ -195,10 +212,41 @@ TEST_F(EmptyFoldersTest, RefusedRemovalIsReportedAndKeepsTheParent)
     EXPECT_TRUE(Exists(b));
 }
 
+// The platform's ANSI calls take paths of at most 259 bytes; a deeper folder, made here
+// through Unix, is content that stays, never a shortened path naming some other folder.
+TEST_F(EmptyFoldersTest, SubfolderWhosePathWouldNotFitStays)
+{
+    std::string name(250, 'n');
+    std::string unixTarget = UnixName(target);
+    if (unixTarget.empty())
+        GTEST_SKIP() << "needs Wine to make a path longer than the platform's ANSI calls take";
+    std::string unixDeep = "\"" + unixTarget + "/" + name + "\"";
+    ASSERT_GT(target.size() + name.size() + 1, (size_t)MAX_PATH - 1);
+    ASSERT_TRUE(RunUnixTool("mkdir " + unixDeep, [&] { return HasEntry(target, name); }));
+
+    for (int test : {1, 0}) {
+        EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), 1);
+        EXPECT_FALSE(Exists(TestLogPath()));
+    }
+    EXPECT_TRUE(HasEntry(target, name));
+    EXPECT_TRUE(RunUnixTool("rmdir " + unixDeep, [&] { return !HasEntry(target, name); }));
+}
+
 TEST_F(EmptyFoldersTest, FolderThatCannotBeEnumeratedEndsTheWalk)
 {
     EXPECT_EQ(RemoveEmptyFolders((target + "missing\\").c_str(), 0), -2);
+
+    // O holds only an empty folder whose path fits in 259 bytes but whose search pattern
+    // does not: the platform refuses to enumerate it, and the walk ends without removing
+    // either of them.
+    std::string outer = target + "O\\";
+    std::string inner = outer + std::string(MAX_PATH - 1 - outer.size() - 1, 'n') + "\\";
+    ASSERT_EQ(inner.size(), (size_t)MAX_PATH - 1);
+    ASSERT_TRUE(MakeFolder(outer) && MakeFolder(inner));
+    for (int test : {1, 0})
+        EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), -2);
     EXPECT_FALSE(Exists(TestLogPath()));
+    EXPECT_TRUE(Exists(inner));
 }
 
 }
