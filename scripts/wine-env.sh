@@ -10,13 +10,7 @@ wine_env_start() {
   export WINEDEBUG=-all
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   mkdir -p "$WINEPREFIX"
-  # The server is started detached from every pipe, or ctest waits for Wine's services forever.
-  "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
-  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
-  # regedit reads a UTF-16 file whatever the code page, so the Japanese font names survive.
-  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$(dirname "${BASH_SOURCE[0]}")/wine-fonts.reg"; } >"$WINEPREFIX/fonts.reg"
-  "$WINE64" regedit "$WINEPREFIX/fonts.reg" </dev/null >/dev/null 2>&1 || true
-
+  # Wine picks its display driver when the prefix boots: the display must exist by then.
   if [ -z "${DISPLAY:-}" ] || [ -n "${TOVRA_OWN_DISPLAY:-}" ]; then
     local fd_file; fd_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
@@ -25,6 +19,13 @@ wine_env_start() {
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
   fi
+
+  # The server is started detached from every pipe, or ctest waits for Wine's services forever.
+  "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+  # regedit reads a UTF-16 file whatever the code page, so the Japanese font names survive.
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$(dirname "${BASH_SOURCE[0]}")/wine-fonts.reg"; } >"$WINEPREFIX/fonts.reg"
+  "$WINE64" regedit "$WINEPREFIX/fonts.reg" </dev/null >/dev/null 2>&1 || true
 
   # A small tmpfs volume as drive T:, so free-space figures are real and deletions free space.
   TOVRA_VOLUME_DIR="$build/volume"
