@@ -1,5 +1,6 @@
 // engine/scan.cpp
 #include "engine/scan.h"
+#include "engine/scanalloc.h"
 #include "settings/paths.h"
 #include <stdint.h>
 #include <stdio.h>
@@ -13,23 +14,6 @@ static const UINT32 MostCapacity = 0x40000000;
 // The list being sorted: qsort passes no context to its comparison. Passes are serialised,
 // so only one sort runs at a time.
 static const FileList *SortingList = NULL;
-
-// Every heap block of the scan goes through these three, so that one place decides where
-// the memory comes from. ScanAlloc gives zero-filled memory.
-static void *ScanAlloc(size_t bytes)
-{
-    return calloc(1, bytes);
-}
-
-static void *ScanRealloc(void *block, size_t bytes)
-{
-    return realloc(block, bytes);
-}
-
-static void ScanFree(void *block)
-{
-    free(block);
-}
 
 class FindGuard {
 public:
