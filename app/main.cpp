@@ -19,18 +19,25 @@ static int RunMessageLoop(void)
     return 0;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+static int InitApplication(void)
 {
-    AppInstance = instance;
-    InitCommonControls();
-    if (SplitCommandLine(GetCommandLineA()) == 0)
-        return 0;
-    LogEnabled = 1;
-    LogStart();
     CoInitialize(NULL);
     // The test report is a RichEdit 1.0 control: its class must exist before a dialog opens.
     LoadLibraryA("RICHED32.DLL");
-    LoadStringA(instance, IDS_TITLE, DisplayTitle, sizeof DisplayTitle);
+    LoadStringA(AppInstance, IDS_TITLE, DisplayTitle, sizeof DisplayTitle);
+    return 1;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    AppInstance = instance;
+    const char *commandLine = GetCommandLineA();
+    InitCommonControls();
+    if (SplitCommandLine(commandLine) == 0)
+        return 0;
+    LogEnabled = 1;
+    LogStart();
+    InitApplication();
     if (CreateMainWindow(instance) == NULL)
         return 0;
     RunMessageLoop();

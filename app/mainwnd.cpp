@@ -55,7 +55,9 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     InitializeCriticalSection(&MainLock);
     char iniPath[MAX_PATH];
     GetIniPath(iniPath);
+    LockSettings();
     ResetSettings(LiveSettings);
+    UnlockSettings();
     LoadSettings(LiveSettings, iniPath);
     UpdateTray(TRAY_IMAGE_IDLE, 1);
     SendMessageA(window, WMU_CHECKNOW, 0, 0);
@@ -81,7 +83,10 @@ static LRESULT OnCheckNow(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 static LRESULT OnWorkDone(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Busy = 0;
+    // An open dialog holds the flag for as long as it is open: a pass that ends meanwhile
+    // must not let timer checks run under the About box, nor a second settings dialog open.
+    if (!DialogOpen)
+        Busy = 0;
     UpdateTray(TRAY_IMAGE_IDLE, 1);
     return DefWindowProcA(window, message, wParam, lParam);
 }

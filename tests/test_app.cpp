@@ -3,14 +3,27 @@
 #include "resources/resource.h"
 #include "tests/support/apphost.h"
 #include "tests/support/testutil.h"
+#include "ui/tray.h"
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
 const UINT64 MB = 1048576;
-const char *const AllKeys[] = {"Stop", "FindSubFolder", "DelSubFolder", "FreeSpaceSize", "Interval", "ToTrashCan",
-                               "DelReadOnly", "DelHidden", "LogRotateSize", "TargetFolder", "TargetExt"};
+
+struct IniKey {
+    const char *Name;
+    const char *Default;
+};
+const IniKey AllKeys[] = {
+    {"Stop", "1"},          {"FindSubFolder", "0"},      {"DelSubFolder", "0"},
+    {"FreeSpaceSize", "10000"}, {"Interval", "60"},      {"ToTrashCan", "0"},
+    {"DelReadOnly", "0"},   {"DelHidden", "0"},          {"LogRotateSize", "100000"},
+    {"TargetFolder", "C:\\record\\"}, {"TargetExt", "mpeg,m2p,mpg,m2v,m1v,m1p,mpa,mp2,wav"},
+};
+
+const char PassOpening[] = "監視開始...";
+const char PassClosing[] = "監視終了...";
 
 // Pass openings and closings alternate: no pass began inside another.
 void ExpectPassesInTurn(const std::string &texts, int passes)
@@ -20,11 +33,11 @@ void ExpectPassesInTurn(const std::string &texts, int passes)
     while (start < texts.size()) {
         size_t end = texts.find('\n', start);
         std::string line = texts.substr(start, end - start);
-        if (line == "監視開始...") {
+        if (line == PassOpening) {
             EXPECT_EQ(open, 0) << texts;
             open = 1;
             count++;
-        } else if (line == "監視終了...") {
+        } else if (line == PassClosing) {
             EXPECT_EQ(open, 1) << texts;
             open = 0;
         }
@@ -33,13 +46,26 @@ void ExpectPassesInTurn(const std::string &texts, int passes)
     EXPECT_EQ(count, passes) << texts;
 }
 
+// A file that takes up the volume's space for as long as the test needs it.
+struct Ballast {
+    std::string Path;
+    Ballast(const std::string &path, UINT64 size) : Path(path) { MakeFile(path, size, 0); }
+    ~Ballast() { DeleteFileA(Path.c_str()); }
+};
+
 TEST(Program, PausedStartDeletesNothingAndResumingCleansAtOnce)
 {
     std::string watch = FreshFolder("app");
     ASSERT_TRUE(MakeFile(watch + "a.mpg", MB, 1));
     ASSERT_TRUE(MakeFile(watch + "b.mpg", MB, 2));
     ASSERT_TRUE(MakeFile(watch + "c.mpg", MB, 3));
-    UINT64 minimum = (FreeBytes(watch) + 2 * MB) / MB;
+    ASSERT_TRUE(MakeFile(watch + "d.txt", MB, 0));
+    // Fill the volume until it is 1.5 MB short of the minimum: two of the recordings must go.
+    UINT64 free = FreeBytes(watch);
+    UINT64 minimum = free / MB - 4;
+    Ballast ballast(watch + "ballast.bin", free - (minimum * MB - 3 * MB / 2));
+    ASSERT_EQ(FreeBytes(watch), minimum * MB - 3 * MB / 2);
+
     AppHost app("paused");
     app.WriteIni("TargetFolder=" + watch + "\r\nFreeSpaceSize=" + std::to_string(minimum));
     ASSERT_TRUE(app.Start());
@@ -49,53 +75,132 @@ TEST(Program, PausedStartDeletesNothingAndResumingCleansAtOnce)
     EXPECT_TRUE(Exists(watch + "a.mpg"));
 
     ASSERT_TRUE(app.Command(IDM_PAUSE));
-    ASSERT_TRUE(app.WaitForLog("監視終了..."));
+    ASSERT_TRUE(app.WaitForLog("現在の空き容量(実測): " + std::to_string(minimum + 1)));
+    std::string m = std::to_string(minimum);
+    EXPECT_EQ(app.LogTexts(), "-------- Log Start --------\n"
+                              "監視開始...\n"
+                              " 現在の空き容量(実測): " + std::to_string(minimum - 1) + " メガバイト\n"
+                              " 削除: " + watch + "a.mpg\n"
+                              " 削除後の空き容量(予測): " + m + " メガバイト\n"
+                              " 削除: " + watch + "b.mpg\n"
+                              " 削除後の空き容量(予測): " + std::to_string(minimum + 1) + " メガバイト\n"
+                              "監視終了...\n"
+                              "現在の空き容量(実測): " + std::to_string(minimum + 1) + " メガバイト\n");
     EXPECT_FALSE(Exists(watch + "a.mpg"));
     EXPECT_FALSE(Exists(watch + "b.mpg"));
     EXPECT_TRUE(Exists(watch + "c.mpg"));
-    EXPECT_EQ(app.CountInLog(" 削除: " + watch + "a.mpg\r\n"), 1);
+    EXPECT_TRUE(Exists(watch + "d.txt"));
 
     ASSERT_TRUE(app.Command(IDM_EXIT));
     EXPECT_EQ(app.WaitForExit(), 0);
     EXPECT_EQ(app.IniValue("Stop"), "0");
-    for (const char *key : AllKeys)
-        EXPECT_NE(app.IniValue(key), "<none>") << key;
+    EXPECT_EQ(app.IniValue("FreeSpaceSize"), m);
+    EXPECT_EQ(app.IniValue("TargetFolder"), watch);
+    for (const IniKey &key : AllKeys)
+        EXPECT_NE(app.IniValue(key.Name), "<none>") << key.Name;
     EXPECT_EQ(app.CountInLog("-------- Log End --------"), 1);
 }
 
-TEST(Program, DefaultsLeaveWatchingPaused)
+TEST(Program, WithoutIniTheDefaultsApplyAndCloseSavesThem)
 {
     AppHost app("defaults");
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForWindow());
     Sleep(300);
+    // The end of the session saves nothing and leaves the program to the system.
+    EXPECT_EQ(app.Send(WM_ENDSESSION, TRUE, 0), 0);
+    EXPECT_FALSE(Exists(app.IniPath()));
+    // No such command: the program goes on.
+    EXPECT_EQ(app.Send(WM_COMMAND, 0x800, 0), 0);
+    EXPECT_TRUE(app.Running());
+
     ASSERT_TRUE(app.Post(WM_CLOSE));
     EXPECT_EQ(app.WaitForExit(), 0);
     EXPECT_EQ(app.LogTexts(), "-------- Log Start --------\n-------- Log End --------\n");
-    EXPECT_EQ(app.IniValue("Stop"), "1");
-    EXPECT_EQ(app.IniValue("TargetFolder"), "C:\\record\\");
-    EXPECT_EQ(app.IniValue("Interval"), "60");
+    for (const IniKey &key : AllKeys)
+        EXPECT_EQ(app.IniValue(key.Name), key.Default) << key.Name;
 }
 
-TEST(Program, ChecksFromTimerAndRequestsRunOneAfterTheOther)
+TEST(Program, PauseTogglesAndReachesTheIniAtExit)
+{
+    std::string watch = FreshFolder("toggle");
+    AppHost app("toggle");
+    app.WriteIni("Stop=0\r\nTargetFolder=" + watch);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    ASSERT_TRUE(app.WaitForLog(PassClosing));
+    app.Command(IDM_PAUSE);
+    app.Command(IDM_PAUSE);
+    ASSERT_TRUE(app.WaitForLog(PassClosing, 2));
+    app.Command(IDM_PAUSE);
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+    EXPECT_EQ(app.IniValue("Stop"), "1");
+    EXPECT_EQ(app.CountInLog(PassOpening), 2);
+}
+
+TEST(Program, ChecksWaitForTheRunningPassAndRunOneAfterTheOther)
 {
     std::string watch = FreshFolder("checks");
     for (int i = 0; i < 200; i++)
         ASSERT_TRUE(MakeFile(watch + "f" + std::to_string(i) + ".txt", 1, i));
     AppHost app("checks");
-    app.WriteIni("Stop=0\r\nTargetFolder=" + watch + "\r\nFreeSpaceSize=1048576");
+    app.WriteIni("Stop=0\r\nTargetFolder=" + watch + "\r\nTargetExt=txt\r\nFreeSpaceSize=1048576");
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForWindow());
-    ASSERT_TRUE(app.WaitForLog("監視終了..."));
-    app.Post(WM_TIMER, CHECK_TIMER);
-    app.Post(WMU_CHECKNOW);
-    app.Post(WMU_CHECKNOW);
-    app.Post(WM_TIMER, 2);
-    ASSERT_TRUE(app.WaitForLog("監視終了...", 4));
-    Sleep(300);
+    ASSERT_TRUE(app.WaitForLog(PassClosing));
+    {
+        PassMutexHold hold;
+        ASSERT_NE(hold.Mutex, nullptr);
+        app.Post(WM_TIMER, CHECK_TIMER);
+        app.Post(WMU_CHECKNOW);
+        app.Post(WMU_CHECKNOW);
+        app.Post(WM_TIMER, CHECK_TIMER + 1);
+        Sleep(500);
+        EXPECT_EQ(app.CountInLog(PassOpening), 1);
+        EXPECT_TRUE(app.Running());
+    }
+    ASSERT_TRUE(app.WaitForLog(PassClosing, 4));
+    Sleep(500);
     ExpectPassesInTurn(app.LogTexts(), 4);
+    EXPECT_EQ(app.CountInLog(" 削除: "), 200);
     app.Post(WM_CLOSE);
     EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+TEST(Program, TwoCopiesWatchingOneFolderNeverCleanAtTheSameTime)
+{
+    const int files = 300;
+    std::string watch = FreshFolder("shared");
+    for (int i = 0; i < files; i++)
+        ASSERT_TRUE(MakeFile(watch + "f" + std::to_string(i) + ".mpg", 1, i));
+    std::string ini = "Stop=0\r\nTargetFolder=" + watch + "\r\nFreeSpaceSize=1048576";
+    AppHost first("shared1", "tovra.exe"), second("shared2", "other.exe");
+    first.WriteIni(ini);
+    second.WriteIni(ini);
+    {
+        PassMutexHold hold;
+        ASSERT_NE(hold.Mutex, nullptr);
+        ASSERT_TRUE(first.Start());
+        ASSERT_TRUE(second.Start());
+        ASSERT_TRUE(first.WaitForWindow());
+        ASSERT_TRUE(second.WaitForWindow());
+        first.Post(WMU_CHECKNOW);
+        second.Post(WMU_CHECKNOW);
+        Sleep(500);
+        EXPECT_EQ(first.CountInLog(PassOpening) + second.CountInLog(PassOpening), 0);
+    }
+    ASSERT_TRUE(first.WaitForLog(PassClosing, 2));
+    ASSERT_TRUE(second.WaitForLog(PassClosing, 2));
+    // Overlapping passes would both have listed every file and fought over the deletions.
+    EXPECT_EQ(first.CountInLog(" 削除: ") + second.CountInLog(" 削除: "), files);
+    EXPECT_EQ(first.CountInLog("失敗") + second.CountInLog("失敗"), 0);
+    ExpectPassesInTurn(first.LogTexts(), 2);
+    ExpectPassesInTurn(second.LogTexts(), 2);
+    first.Post(WM_CLOSE);
+    second.Post(WM_CLOSE);
+    EXPECT_EQ(first.WaitForExit(), 0);
+    EXPECT_EQ(second.WaitForExit(), 0);
 }
 
 TEST(Program, SecondStartEndsAndACopyUnderAnotherNameRunsOnItsOwn)
@@ -103,6 +208,7 @@ TEST(Program, SecondStartEndsAndACopyUnderAnotherNameRunsOnItsOwn)
     AppHost first("single");
     ASSERT_TRUE(first.Start());
     ASSERT_TRUE(first.WaitForWindow());
+    ASSERT_TRUE(first.WaitForLog("-------- Log Start --------"));
 
     std::string line = "\"" + first.ExePath() + "\"";
     STARTUPINFOA si = {};
@@ -115,22 +221,24 @@ TEST(Program, SecondStartEndsAndACopyUnderAnotherNameRunsOnItsOwn)
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     EXPECT_EQ(code, 0u);
-    EXPECT_EQ(first.CountInLog("-------- Log Start --------"), 2);
-    EXPECT_EQ(first.CountInLog("-------- Log End --------"), 0);
+    EXPECT_EQ(first.LogTexts(), "-------- Log Start --------\n-------- Log Start --------\n");
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(FindWindowA(first.ClassName().c_str(), AppTitle), first.Window);
 
     AppHost other("single2", "tovra2.exe");
+    other.WriteIni("Interval=7");
     ASSERT_TRUE(other.Start());
     ASSERT_TRUE(other.WaitForWindow());
     EXPECT_NE(other.Window, first.Window);
     other.Post(WM_CLOSE);
     EXPECT_EQ(other.WaitForExit(), 0);
-    EXPECT_NE(other.IniValue("Stop"), "<none>");
-    EXPECT_EQ(other.CountInLog("-------- Log Start --------"), 1);
+    EXPECT_EQ(other.IniValue("Interval"), "7");
+    EXPECT_EQ(other.LogTexts(), "-------- Log Start --------\n-------- Log End --------\n");
 
     first.Command(IDM_EXIT);
     EXPECT_EQ(first.WaitForExit(), 0);
+    EXPECT_EQ(first.IniValue("Interval"), "60");
+    EXPECT_EQ(first.CountInLog("-------- Log End --------"), 1);
 }
 
 TEST(Program, CommandLineOfOptionsOnlyEndsBeforeLogging)
@@ -142,18 +250,22 @@ TEST(Program, CommandLineOfOptionsOnlyEndsBeforeLogging)
     EXPECT_FALSE(Exists(app.IniPath()));
 }
 
-TEST(Program, HandEditedIntervalsNeitherCrashNorChangeTheFile)
+// A hand-edited interval must neither stop the checks nor let the timer run wild, and the
+// file keeps what the user wrote.
+TEST(Program, HandEditedIntervalsKeepTheTimerSane)
 {
     std::string watch = FreshFolder("garbage");
     for (const char *interval : {"0", "-5", "99999999", "soon"}) {
         AppHost app("garbage");
         app.WriteIni(std::string("Stop=0\r\nInterval=") + interval + "\r\nTargetFolder=" + watch +
-                     "\r\nFreeSpaceSize=-7\r\nLogRotateSize=0");
+                     "\r\nFreeSpaceSize=-7");
         ASSERT_TRUE(app.Start());
         ASSERT_TRUE(app.WaitForWindow()) << interval;
-        ASSERT_TRUE(app.WaitForLog("監視終了...")) << interval;
+        ASSERT_TRUE(app.WaitForLog(PassClosing)) << interval;
+        Sleep(1500);
+        EXPECT_EQ(app.CountInLog(PassOpening), 1) << interval;
         app.Post(WM_TIMER, CHECK_TIMER);
-        ASSERT_TRUE(app.WaitForLog("監視終了...", 1)) << interval;
+        ASSERT_TRUE(app.WaitForLog(PassClosing, 2)) << interval;
         app.Post(WM_CLOSE);
         EXPECT_EQ(app.WaitForExit(), 0) << interval;
         std::string expected = std::string(interval) == "soon" ? "0" : interval;
@@ -166,12 +278,46 @@ TEST(Program, TrayClicksReturnWhatTheShellExpects)
     AppHost app("tray");
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForWindow());
-    EXPECT_EQ(app.Send(WMU_TRAYICON, 100, WM_LBUTTONUP), 1);
-    EXPECT_EQ(app.Send(WMU_TRAYICON, 100, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(app.Send(WMU_TRAYICON, TRAY_ICON_ID, WM_LBUTTONUP), 1);
+    EXPECT_EQ(app.Send(WMU_TRAYICON, TRAY_ICON_ID, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(app.Send(WMU_TRAYICON, TRAY_ICON_ID, WM_MOUSEMOVE), 1);
     EXPECT_EQ(app.Send(WMU_ACTIVATE), 0);
     EXPECT_TRUE(app.Running());
     app.Post(WM_CLOSE);
     EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+// Opens the tray menu with a click and chooses an item by its mnemonic, as a user with the
+// keyboard would. (Wine gives no other process the menu's item states, so the pause mark is
+// seen on a screenshot, not here.)
+bool ChooseFromTrayMenu(const AppHost &app, UINT click, char mnemonic)
+{
+    if (!app.Post(WMU_TRAYICON, TRAY_ICON_ID, click))
+        return false;
+    HWND menu = WaitForProcessWindow(app.Process.dwProcessId, "#32768", NULL);
+    if (menu == NULL)
+        return false;
+    PostMessageA(menu, WM_KEYDOWN, mnemonic, 0);
+    return WaitForWindowGone(menu);
+}
+
+// Both buttons open the menu, and its items reach the main window as their commands.
+TEST(Program, TrayMenuCarriesItsCommands)
+{
+    std::string watch = FreshFolder("menu");
+    AppHost app("menu");
+    app.WriteIni("TargetFolder=" + watch);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    // A fresh program is paused: the pause item resumes with a pass at once, then pauses again.
+    ASSERT_TRUE(ChooseFromTrayMenu(app, WM_RBUTTONDOWN, 'P'));
+    ASSERT_TRUE(app.WaitForLog(PassClosing));
+    ASSERT_TRUE(ChooseFromTrayMenu(app, WM_LBUTTONDOWN, 'P'));
+    Sleep(500);
+    EXPECT_EQ(app.CountInLog(PassOpening), 1);
+    ASSERT_TRUE(ChooseFromTrayMenu(app, WM_LBUTTONDOWN, 'Q'));
+    EXPECT_EQ(app.WaitForExit(), 0);
+    EXPECT_EQ(app.IniValue("Stop"), "1");
 }
 
 } // namespace

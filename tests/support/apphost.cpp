@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 const char AppTitle[] = "トヴラ";
+const char DialogClass[] = "#32770";
 
 static std::string ExeOfBuild()
 {
@@ -139,6 +140,11 @@ int AppHost::WaitForExit(DWORD timeout)
     return (int)code;
 }
 
+HWND AppHost::WaitForDialog(const char *caption, DWORD timeout) const
+{
+    return WaitForProcessWindow(Process.dwProcessId, DialogClass, caption, timeout);
+}
+
 bool AppHost::Running() const
 {
     return Process.hProcess != NULL && WaitForSingleObject(Process.hProcess, 0) == WAIT_TIMEOUT;
@@ -193,6 +199,44 @@ HWND WaitForProcessWindow(DWORD processId, const char *className, const char *ca
     return NULL;
 }
 
+bool WaitForWindowGone(HWND window, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= timeout)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+struct OwnedSearch {
+    HWND Owner;
+    HWND Found;
+};
+
+static BOOL CALLBACK MatchOwned(HWND window, LPARAM parameter)
+{
+    OwnedSearch *search = (OwnedSearch *)parameter;
+    if (GetParent(window) != search->Owner)
+        return TRUE;
+    search->Found = window;
+    return FALSE;
+}
+
+HWND WaitForOwnedWindow(HWND owner, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    do {
+        OwnedSearch search = {owner, NULL};
+        EnumWindows(MatchOwned, (LPARAM)&search);
+        if (search.Found != NULL)
+            return search.Found;
+        Sleep(20);
+    } while (GetTickCount() - start < timeout);
+    return NULL;
+}
+
 std::string WindowText(HWND window)
 {
     char text[4096];
@@ -200,4 +244,59 @@ std::string WindowText(HWND window)
     text[0] = 0;
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 5000, &length);
     return text;
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return item != NULL ? WindowText(item) : std::string();
+}
+
+bool SetItemText(HWND dialog, int id, const std::string &text)
+{
+    HWND item = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    return item != NULL &&
+           SendMessageTimeoutA(item, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_NORMAL, 5000, &result) != 0 && result;
+}
+
+bool PushButton(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)item) != 0;
+}
+
+int ButtonState(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    DWORD_PTR state = 0;
+    if (item == NULL || !SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state))
+        return -1;
+    return (int)state;
+}
+
+PassMutexHold::PassMutexHold()
+{
+    Mutex = CreateMutexA(NULL, FALSE, "tovra_Thread_TovraCore");
+    if (Mutex == NULL)
+        return;
+    DWORD waited = WaitForSingleObject(Mutex, 30000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(Mutex);
+        Mutex = NULL;
+    }
+}
+
+PassMutexHold::~PassMutexHold()
+{
+    Release();
+}
+
+void PassMutexHold::Release()
+{
+    if (Mutex == NULL)
+        return;
+    ReleaseMutex(Mutex);
+    CloseHandle(Mutex);
+    Mutex = NULL;
 }
