@@ -5,6 +5,7 @@
 #include "tests/support/testutil.h"
 #include "ui/tray.h"
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <string>
 
 namespace {
@@ -318,6 +319,68 @@ TEST(Program, TrayMenuCarriesItsCommands)
     ASSERT_TRUE(ChooseFromTrayMenu(app, WM_LBUTTONDOWN, 'Q'));
     EXPECT_EQ(app.WaitForExit(), 0);
     EXPECT_EQ(app.IniValue("Stop"), "1");
+}
+
+// Asks the shell whether it holds the program's icon: a modify that changes nothing succeeds
+// only for an icon it has.
+bool IconShown(HWND window)
+{
+    NOTIFYICONDATAA record = {};
+    record.cbSize = sizeof record;
+    record.hWnd = window;
+    record.uID = TRAY_ICON_ID;
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != 0;
+}
+
+bool WaitForIcon(HWND window, bool shown)
+{
+    for (int i = 0; i < 250; i++) {
+        if (IconShown(window) == shown)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// What a restarted taskbar does to every icon.
+void ForgetIcon(HWND window)
+{
+    NOTIFYICONDATAA record = {};
+    record.cbSize = sizeof record;
+    record.hWnd = window;
+    record.uID = TRAY_ICON_ID;
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+TEST(Program, TrayIconComesBackWhenTheShellLostIt)
+{
+    std::string watch = FreshFolder("icon");
+    AppHost app("icon");
+    app.WriteIni("TargetFolder=" + watch);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    ASSERT_TRUE(WaitForIcon(app.Window, true));
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+    ForgetIcon(app.Window);
+    ASSERT_FALSE(IconShown(app.Window));
+    app.Post(taskbarCreated);
+    EXPECT_TRUE(WaitForIcon(app.Window, true));
+
+    // Without the announcement, the next change of image finds it missing and adds it again.
+    ForgetIcon(app.Window);
+    app.Post(WMU_CHECKNOW);
+    EXPECT_TRUE(WaitForIcon(app.Window, true));
+
+    // An announcement while the icon is there neither doubles it nor loses track of it.
+    app.Post(taskbarCreated);
+    app.Post(WMU_CHECKNOW);
+    Sleep(300);
+    EXPECT_TRUE(IconShown(app.Window));
+    HWND window = app.Window;
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+    EXPECT_FALSE(IconShown(window));
 }
 
 } // namespace

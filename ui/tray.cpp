@@ -52,15 +52,15 @@ static int ShowNotifyIcon(HWND window, UINT iconId, UINT callbackMessage)
         FillTrayRecord(window, iconId, callbackMessage);
         TrayRecord.hIcon = icon;
         memcpy(TrayRecord.szTip, TrayTip, sizeof TrayTip);
-        // Before the taskbar exists (a start at logon) the add fails: the record then does
-        // not claim the icon, so the next update adds it again instead of modifying nothing.
-        if (!Shell_NotifyIconA(NIM_ADD, &TrayRecord))
-            TrayRecord.hWnd = NULL;
+        Shell_NotifyIconA(NIM_ADD, &TrayRecord);
     }
     TrayRecord.hIcon = icon;
     memcpy(TrayRecord.szTip, TrayTip, sizeof TrayTip);
-    if (TrayRecord.hWnd == window)
-        Shell_NotifyIconA(NIM_MODIFY, &TrayRecord);
+    // The shell refuses the modify when it does not hold the icon: the add failed (no taskbar
+    // yet, at logon) or the shell lost it since. The icon is then added again, and when even
+    // that fails the record stops claiming it, so the next update starts over with an add.
+    if (!Shell_NotifyIconA(NIM_MODIFY, &TrayRecord) && !Shell_NotifyIconA(NIM_ADD, &TrayRecord))
+        TrayRecord.hWnd = NULL;
     if (icon != NULL)
         DestroyIcon(icon);
     return 0;

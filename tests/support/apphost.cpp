@@ -112,9 +112,14 @@ bool AppHost::WaitForWindow(DWORD timeout)
 {
     DWORD start = GetTickCount();
     do {
-        Window = FindWindowA(ClassName().c_str(), AppTitle);
-        if (Window != NULL)
+        // Only this process's window counts: another copy of the same name would be a
+        // running instance that this start merely found.
+        HWND found = FindWindowA(ClassName().c_str(), AppTitle);
+        DWORD owner = 0;
+        if (found != NULL && GetWindowThreadProcessId(found, &owner) && owner == Process.dwProcessId) {
+            Window = found;
             return true;
+        }
         Sleep(20);
     } while (GetTickCount() - start < timeout && Running());
     return false;

@@ -43,7 +43,7 @@ struct AppHost {
 
     // Starts the program (commandLine replaces the default "<exe path>" when given).
     bool Start(const std::string &commandLine = "");
-    // Waits for the main window of this executable; false after the time-out.
+    // Waits for the main window of this process; false after the time-out or its end.
     bool WaitForWindow(DWORD timeout = 20000);
     // Waits until the log holds `text` `count` times.
     bool WaitForLog(const std::string &text, int count = 1, DWORD timeout = 20000) const;
