@@ -35,13 +35,24 @@ wine_env_start() {
   fi
   ln -sfn "$TOVRA_VOLUME_DIR" "$WINEPREFIX/dosdevices/t:"
   export TOVRA_TEST_DRIVE='T:'
+  # A second, tiny volume (U:) that tests fill to the last byte.
+  TOVRA_SMALL_VOLUME_DIR="$build/smallvolume"
+  mkdir -p "$TOVRA_SMALL_VOLUME_DIR"
+  if ! mountpoint -q "$TOVRA_SMALL_VOLUME_DIR"; then
+    mount -t tmpfs -o size=4m tmpfs "$TOVRA_SMALL_VOLUME_DIR"
+  fi
+  ln -sfn "$TOVRA_SMALL_VOLUME_DIR" "$WINEPREFIX/dosdevices/u:"
+  export TOVRA_SMALL_DRIVE='U:'
   export TOVRA_TEST_VOLUME_MB=${TOVRA_VOLUME_MB:-64}
 }
 
 wine_env_stop() {
   "$WINESERVER64" -k >/dev/null 2>&1 || true
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  if [ -n "${TOVRA_VOLUME_DIR:-}" ] && mountpoint -q "$TOVRA_VOLUME_DIR"; then
-    umount "$TOVRA_VOLUME_DIR" || umount -l "$TOVRA_VOLUME_DIR" || true
-  fi
+  local volume
+  for volume in "${TOVRA_VOLUME_DIR:-}" "${TOVRA_SMALL_VOLUME_DIR:-}"; do
+    if [ -n "$volume" ] && mountpoint -q "$volume"; then
+      umount "$volume" || umount -l "$volume" || true
+    fi
+  done
 }
