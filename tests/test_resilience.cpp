@@ -1,5 +1,6 @@
 // tests/test_resilience.cpp: the running program against a full disk, a kill, bad files and bad input
 #include "app/mainwnd.h"
+#include "resources/resource.h"
 #include "tests/support/apphost.h"
 #include "tests/support/testutil.h"
 #include <gtest/gtest.h>
@@ -129,6 +130,30 @@ TEST(Resilience, HugeCommandLinesAreTakenCalmly)
     app.Post(WM_CLOSE);
     EXPECT_EQ(app.WaitForExit(), 0);
     EXPECT_EQ(app.CountInLog("-------- Log End --------"), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Resilience, LockedSettingsFileIsLeftAsItWas)
+{
+    std::string watch = FreshFolder("lockedini");
+    AppHost app("lockedini");
+    app.WriteIni(FullIni(watch));
+    std::string before = ReadFileBytes(app.IniPath());
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    ASSERT_TRUE(app.WaitForLog("監視終了..."));
+    // Another program holds the file without sharing while the program saves at exit.
+    HANDLE held = CreateFileA(app.IniPath().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    app.Command(IDM_PAUSE);
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(app.IniPath()), before);
+    ExpectEveryKey(app);
 }
 
 } // namespace
