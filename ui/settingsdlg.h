@@ -6,3 +6,6 @@
 extern FolderSettings WorkingSettings;
 
 int OpenSettingsDialog(HWND owner);
+
+// Ends a browsed folder with a backslash; -1 when that would not fit in `size` bytes.
+int EndFolderWithBackslash(char *folder, size_t size);

@@ -1,3 +1,95 @@
-// ui/testdlg.cpp (placeholder until the dialogs land)
+// ui/testdlg.cpp: the test-run dialog, where a test pass reports live
 #include "ui/testdlg.h"
-int OpenTestDialog(HWND, const FolderSettings *) { return 0; }
+#include "app/mainwnd.h"
+#include "engine/worker.h"
+#include "log/log.h"
+#include "resources/resource.h"
+#include "ui/dlgutil.h"
+#include <richedit.h>
+
+static HWND TestDialog;
+
+// A RichEdit 1.0 control holds some 32,000 characters unless told otherwise, which would cut
+// a report of a few hundred files; this is far beyond any report a folder can produce.
+static const LPARAM ReportLimit = 0x7FFFFFFE;
+
+static int LayoutTestDialog(HWND dialog)
+{
+    HWND close = GetDlgItem(dialog, IDOK);
+    RECT d, b;
+    GetWindowRect(dialog, &d);
+    GetWindowRect(close, &b);
+    int bw = b.right - b.left, bh = b.bottom - b.top;
+    int w = (d.right - d.left) - 2 * GetSystemMetrics(SM_CXFRAME);
+    int h = (d.bottom - d.top) - 2 * GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION) - (12 * bh) / 10;
+    MoveWindow(GetDlgItem(dialog, IDC_REPORT), 0, 0, w, h, TRUE);
+    MoveWindow(close, w - (12 * bw) / 10, h + bh / 10, bw, bh, TRUE);
+    return 0;
+}
+
+static int AppendReport(HWND dialog, const char *text)
+{
+    HWND report = GetDlgItem(dialog, IDC_REPORT);
+    SendMessageA(report, EM_SETSEL, (WPARAM)-1, (LPARAM)-1);
+    SendMessageA(report, EM_REPLACESEL, FALSE, (LPARAM)text);
+    SendMessageA(report, EM_SCROLLCARET, 0, 0);
+    return 0;
+}
+
+static INT_PTR OnInitTestDialog(HWND dialog, LPARAM settings)
+{
+    TestDialog = dialog;
+    CenterWindow(dialog, NULL);
+    EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+    SendDlgItemMessageA(dialog, IDC_REPORT, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+    SendDlgItemMessageA(dialog, IDC_REPORT, EM_EXLIMITTEXT, 0, ReportLimit);
+    SendMessageA(dialog, WM_SIZE, 0, 0);
+    // The sink is set before the pass starts, so its first line already arrives here.
+    LogSink = dialog;
+    StartWorker((const FolderSettings *)settings, 1, dialog);
+    return FALSE;
+}
+
+static INT_PTR OnTestCommand(HWND dialog, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        EndDialog(dialog, 1);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        return TRUE;
+    case 9:
+        return TRUE;
+    }
+    return FALSE;
+}
+
+static INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitTestDialog(dialog, lParam);
+    case WM_SIZE:
+        LayoutTestDialog(dialog);
+        return 0;
+    case WM_COMMAND:
+        return OnTestCommand(dialog, wParam);
+    case WMU_WORKDONE:
+        EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+        return 0;
+    case WMU_LOGTEXT:
+        AppendReport(dialog, (const char *)lParam);
+        return TRUE;
+    case WM_DESTROY:
+        LogSink = NULL;
+        TestDialog = NULL;
+        return FALSE;
+    }
+    return FALSE;
+}
+
+int OpenTestDialog(HWND owner, const FolderSettings *settings)
+{
+    return (int)DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_TESTRESULT), owner, TestDialogProc, (LPARAM)settings);
+}
