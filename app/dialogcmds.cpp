@@ -36,11 +36,14 @@ LRESULT OnSettingsCommand(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnAboutCommand(HWND window)
 {
+    // A command from outside can open the box over the settings dialog, whose flags must
+    // outlive it.
+    int wasBusy = Busy, wasOpen = DialogOpen;
     DialogOpen = 1;
     Busy = 1;
     OpenAboutDialog(window);
-    Busy = 0;
-    DialogOpen = 0;
+    Busy = wasBusy;
+    DialogOpen = wasOpen;
     return 1;
 }
 

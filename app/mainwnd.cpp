@@ -135,7 +135,8 @@ static LRESULT OnExit(HWND window)
 
 static LRESULT AfterDialogCommand(HWND window, LRESULT result)
 {
-    if (ExitRequested)
+    // Only once the outermost dialog has returned is no handler left on a window to destroy.
+    if (ExitRequested && !DialogOpen)
         DestroyWindow(window);
     return result;
 }
@@ -205,7 +206,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WMU_IDENTIFY:
         return AnswerIdentify();
     case WM_CLOSE:
-        return OnExit(window);
+        OnExit(window);
+        return 0;
     case WM_DESTROY:
         return OnDestroy(window);
     case WM_ENDSESSION:

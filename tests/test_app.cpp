@@ -383,4 +383,121 @@ TEST(Program, TrayIconComesBackWhenTheShellLostIt)
     EXPECT_FALSE(IconShown(window));
 }
 
+const char AboutCaption[] = "バージョン情報";
+const char SettingsCaption[] = "設定";
+
+// Exit asked for from outside while a dialog is open: the dialog is closed, the settings are
+// saved and the program ends instead of waiting for a flag that only it could clear.
+TEST(Program, ExitWhileADialogIsOpenClosesTheDialogAndEnds)
+{
+    std::string watch = FreshFolder("exitdialog");
+    struct Case {
+        int Command;
+        const char *Caption;
+        UINT Exit;
+    } cases[] = {
+        {IDM_ABOUT, AboutCaption, WM_CLOSE},
+        {IDM_ABOUT, AboutCaption, WM_COMMAND},
+        {IDM_SETTINGS, SettingsCaption, WM_CLOSE},
+        {IDM_SETTINGS, SettingsCaption, WM_COMMAND},
+    };
+    for (const Case &c : cases) {
+        std::string name = std::to_string(c.Command) + "/" + std::to_string(c.Exit);
+        AppHost app("exitdialog");
+        app.WriteIni("Stop=0\r\nTargetFolder=" + watch + "\r\nInterval=7");
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(app.WaitForWindow());
+        // No pass may end under the dialog: its end would clear the flag the dialog holds.
+        ASSERT_TRUE(app.WaitForLog(PassClosing));
+        Sleep(300);
+        app.Command(c.Command);
+        HWND dialog = app.WaitForDialog(c.Caption);
+        ASSERT_NE(dialog, nullptr) << name;
+        if (c.Exit == WM_CLOSE)
+            app.Post(WM_CLOSE);
+        else
+            app.Command(IDM_EXIT);
+        EXPECT_EQ(app.WaitForExit(), 0) << name;
+        for (const IniKey &key : AllKeys)
+            EXPECT_NE(app.IniValue(key.Name), "<none>") << name << " " << key.Name;
+        EXPECT_EQ(app.IniValue("Interval"), "7") << name;
+        EXPECT_EQ(app.CountInLog("-------- Log End --------"), 1) << name;
+    }
+}
+
+// While the About box is open every check is refused and a tray click shows no menu, even
+// after a pass that was already waiting has ended under it.
+TEST(Program, AboutBoxHoldsChecksOffUntilItCloses)
+{
+    std::string watch = FreshFolder("about");
+    AppHost app("about");
+    app.WriteIni("Stop=0\r\nTargetFolder=" + watch);
+    HWND about = NULL;
+    {
+        PassMutexHold hold;
+        ASSERT_NE(hold.Mutex, nullptr);
+        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(app.WaitForWindow());
+        app.Command(IDM_ABOUT);
+        about = app.WaitForDialog(AboutCaption);
+        ASSERT_NE(about, nullptr);
+    }
+    ASSERT_TRUE(app.WaitForLog(PassClosing));
+    Sleep(500);
+    app.Post(WM_TIMER, CHECK_TIMER);
+    EXPECT_EQ(app.Send(WMU_TRAYICON, TRAY_ICON_ID, WM_RBUTTONDOWN), 0);
+    EXPECT_EQ(WaitForProcessWindow(app.Process.dwProcessId, "#32768", NULL, 1000), nullptr);
+    EXPECT_EQ(app.CountInLog(PassOpening), 1);
+    EXPECT_TRUE(IsWindow(about));
+
+    ASSERT_TRUE(PushButton(about, IDCANCEL));
+    ASSERT_TRUE(WaitForWindowGone(about));
+    // Closing the box itself requests no check; the next tick does.
+    Sleep(300);
+    EXPECT_EQ(app.CountInLog(PassOpening), 1);
+    app.Post(WM_TIMER, CHECK_TIMER);
+    EXPECT_TRUE(app.WaitForLog(PassClosing, 2));
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+// The settings dialog: refused with a message while the About box holds the busy flag;
+// after Cancel as after OK a check runs at once, and OK saves the file right away.
+TEST(Program, SettingsDialogRestartsChecksWhenItCloses)
+{
+    std::string watch = FreshFolder("settings");
+    AppHost app("settings");
+    app.WriteIni("Stop=0\r\nTargetFolder=" + watch + "\r\nInterval=9");
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    ASSERT_TRUE(app.WaitForLog(PassClosing));
+
+    app.Command(IDM_ABOUT);
+    HWND about = app.WaitForDialog(AboutCaption);
+    ASSERT_NE(about, nullptr);
+    app.Command(IDM_SETTINGS);
+    HWND refusal = app.WaitForDialog(AppTitle);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(app.WaitForDialog(SettingsCaption, 500), nullptr);
+    PushButton(refusal, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(refusal));
+    PushButton(about, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(about));
+
+    for (int button : {IDCANCEL, IDOK}) {
+        int passes = app.CountInLog(PassClosing);
+        app.Command(IDM_SETTINGS);
+        HWND dialog = app.WaitForDialog(SettingsCaption);
+        ASSERT_NE(dialog, nullptr) << button;
+        EXPECT_EQ(app.IniValue("FindSubFolder"), "<none>") << button;
+        PushButton(dialog, button);
+        ASSERT_TRUE(WaitForWindowGone(dialog)) << button;
+        EXPECT_TRUE(app.WaitForLog(PassClosing, passes + 1)) << button;
+    }
+    EXPECT_EQ(app.IniValue("FindSubFolder"), "0");
+    EXPECT_EQ(app.IniValue("Interval"), "9");
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+}
+
 } // namespace
