@@ -395,14 +395,16 @@ TEST(Program, ExitWhileADialogIsOpenClosesTheDialogAndEnds)
         int Command;
         const char *Caption;
         UINT Exit;
+        int TestRun; // the settings dialog's test report open over it, its pass still waiting
     } cases[] = {
-        {IDM_ABOUT, AboutCaption, WM_CLOSE},
-        {IDM_ABOUT, AboutCaption, WM_COMMAND},
-        {IDM_SETTINGS, SettingsCaption, WM_CLOSE},
-        {IDM_SETTINGS, SettingsCaption, WM_COMMAND},
+        {IDM_ABOUT, AboutCaption, WM_CLOSE, 0},
+        {IDM_ABOUT, AboutCaption, WM_COMMAND, 0},
+        {IDM_SETTINGS, SettingsCaption, WM_CLOSE, 0},
+        {IDM_SETTINGS, SettingsCaption, WM_COMMAND, 0},
+        {IDM_SETTINGS, SettingsCaption, WM_CLOSE, 1},
     };
     for (const Case &c : cases) {
-        std::string name = std::to_string(c.Command) + "/" + std::to_string(c.Exit);
+        std::string name = std::to_string(c.Command) + "/" + std::to_string(c.Exit) + "/" + std::to_string(c.TestRun);
         AppHost app("exitdialog");
         app.WriteIni("Stop=0\r\nTargetFolder=" + watch + "\r\nInterval=7");
         ASSERT_TRUE(app.Start());
@@ -413,6 +415,11 @@ TEST(Program, ExitWhileADialogIsOpenClosesTheDialogAndEnds)
         app.Command(c.Command);
         HWND dialog = app.WaitForDialog(c.Caption);
         ASSERT_NE(dialog, nullptr) << name;
+        PassMutexHold hold;
+        if (c.TestRun) {
+            PushButton(dialog, IDC_TEST);
+            ASSERT_NE(app.WaitForDialog("テスト結果"), nullptr) << name;
+        }
         if (c.Exit == WM_CLOSE)
             app.Post(WM_CLOSE);
         else
