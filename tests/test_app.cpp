@@ -242,6 +242,48 @@ TEST(Program, SecondStartEndsAndACopyUnderAnotherNameRunsOnItsOwn)
     EXPECT_EQ(first.CountInLog("-------- Log End --------"), 1);
 }
 
+// Messages that reached the stand-in window below.
+int IdentifyAsks, OtherAsks;
+
+LRESULT CALLBACK SilentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WMU_IDENTIFY)
+        IdentifyAsks++;
+    else if (message == WMU_ACTIVATE || message == WM_COMMAND)
+        OtherAsks++;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window with the program's class and title that never answers: the start still ends, after
+// asking once, and pokes that window no further.
+TEST(Program, AWindowThatDoesNotAnswerStillEndsTheSecondStart)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = SilentWindowProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "silent_class";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND silent = CreateWindowA("silent_class", AppTitle, WS_OVERLAPPED, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
+    ASSERT_NE(silent, nullptr);
+
+    AppHost app("silent", "silent.exe");
+    ASSERT_TRUE(app.Start());
+    // The start asks this thread's window and waits for it, so this thread keeps dispatching.
+    DWORD start = GetTickCount();
+    while (app.Running() && GetTickCount() - start < 20000) {
+        MsgWaitForMultipleObjects(1, &app.Process.hProcess, FALSE, 100, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(app.WaitForExit(0), 0);
+    EXPECT_EQ(IdentifyAsks, 1);
+    EXPECT_EQ(OtherAsks, 0);
+    EXPECT_EQ(app.LogTexts(), "-------- Log Start --------\n");
+    EXPECT_FALSE(Exists(app.IniPath()));
+    DestroyWindow(silent);
+}
+
 TEST(Program, CommandLineOfOptionsOnlyEndsBeforeLogging)
 {
     AppHost app("options");
