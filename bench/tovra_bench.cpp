@@ -93,10 +93,14 @@ static long long CountDirectoryInfo(const std::wstring &folder)
                                    NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (directory == INVALID_HANDLE_VALUE)
         return -1;
-    alignas(8) static BYTE buffer[65536];
+    // One buffer for each level: a subfolder is counted while its parent's entries are still
+    // being read from the parent's buffer.
+    std::vector<ULONGLONG> words(65536 / sizeof(ULONGLONG));
+    BYTE *buffer = (BYTE *)words.data();
+    const DWORD bufferSize = 65536;
     long long files = 0;
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(directory, kind, buffer, sizeof buffer)) {
+    while (GetFileInformationByHandleEx(directory, kind, buffer, bufferSize)) {
         kind = FileIdBothDirectoryInfo;
         BYTE *at = buffer;
         for (;;) {

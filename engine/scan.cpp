@@ -121,7 +121,10 @@ int ScanFolder(FolderNode *node, FileList *list, int recurse, const char *patter
     char pattern[MAX_PATH + 4];
     snprintf(pattern, sizeof pattern, "%s*.*", node->Path);
     WIN32_FIND_DATAA found;
-    FindGuard find(FindFirstFileA(pattern, &found));
+    // The basic form skips the short names, which nothing here reads, and fetches entries
+    // in large blocks: the same entries, found faster.
+    FindGuard find(FindFirstFileExA(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, NULL,
+                                    FIND_FIRST_EX_LARGE_FETCH));
     if (find.Find == INVALID_HANDLE_VALUE)
         return -2;
 

@@ -340,3 +340,124 @@ TEST_F(Dialogs, ExitWhileADialogIsOpenEndsAndSaves)
 }
 
 } // namespace
+
+namespace {
+
+const char TextFileCommandKey[] = "txtfile\\shell\\open\\command";
+
+// The registered open command of text files in this test prefix, changed by one test and
+// put back as it was afterwards; likewise Notepad, which one test takes away.
+class LogViewer : public ::testing::Test {
+protected:
+    std::string Saved;
+    bool HadCommand = false;
+    std::vector<std::pair<std::string, std::string>> MovedPrograms;
+
+    void SetUp() override
+    {
+        char value[1024];
+        LONG size = sizeof value;
+        HadCommand = RegQueryValueA(HKEY_CLASSES_ROOT, TextFileCommandKey, value, &size) == ERROR_SUCCESS;
+        if (HadCommand)
+            Saved = value;
+    }
+    void TearDown() override
+    {
+        for (auto &moved : MovedPrograms)
+            MoveFileA(moved.second.c_str(), moved.first.c_str());
+        if (HadCommand)
+            SetCommand(Saved);
+        else
+            RemoveCommand();
+    }
+    void SetCommand(const std::string &command)
+    {
+        ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, TextFileCommandKey, REG_SZ, command.c_str(), (DWORD)command.size()),
+                  ERROR_SUCCESS);
+    }
+    void RemoveCommand() { RegDeleteKeyA(HKEY_CLASSES_ROOT, TextFileCommandKey); }
+    void HideNotepad()
+    {
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        for (std::string folder : {std::string(windows) + "\\", std::string(windows) + "\\system32\\"}) {
+            std::string from = folder + "notepad.exe", to = folder + "notepad.exe.hidden";
+            if (MoveFileA(from.c_str(), to.c_str()))
+                MovedPrograms.push_back({from, to});
+        }
+    }
+};
+
+// Waits for a file that a started command writes and gives its first line, blanks trimmed.
+std::string WaitForOutput(const std::string &path)
+{
+    DWORD start = GetTickCount();
+    std::string text;
+    while (GetTickCount() - start < 20000) {
+        text = ReadFileBytes(path);
+        if (text.find('\n') != std::string::npos)
+            break;
+        Sleep(100);
+    }
+    text = text.substr(0, text.find_first_of("\r\n"));
+    size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+TEST_F(LogViewer, StartsTheRegisteredCommandWithTheLogPath)
+{
+    AppHost app("viewer");
+    std::string out = app.Folder + "out.txt";
+    // The path goes in place of the first %1, unquoted; the environment is expanded after.
+    SetEnvironmentVariableA("ToolDir", "C:\\windows\\system32");
+    SetCommand("%ToolDir%\\cmd.exe /c echo %1 %1>" + out);
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    app.Command(IDM_VIEWLOG);
+    EXPECT_EQ(WaitForOutput(out), app.LogPath() + " %1");
+
+    // Without a placeholder the quoted path is appended.
+    std::string out2 = app.Folder + "out2.txt";
+    SetCommand("C:\\windows\\system32\\cmd.exe /c echo>" + out2);
+    app.Command(IDM_VIEWLOG);
+    EXPECT_EQ(WaitForOutput(out2), "\"" + app.LogPath() + "\"");
+    EXPECT_TRUE(app.Running());
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+TEST_F(LogViewer, FallsBackToNotepadAndWarnsWhenNothingStarts)
+{
+    RemoveCommand();
+    AppHost app("viewer");
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForWindow());
+    app.Command(IDM_VIEWLOG);
+    HWND notepad = NULL;
+    DWORD start = GetTickCount();
+    while (notepad == NULL && GetTickCount() - start < 20000) {
+        notepad = FindWindowA("Notepad", NULL);
+        Sleep(100);
+    }
+    ASSERT_TRUE(notepad != NULL);
+    Sleep(500);
+    EXPECT_NE(WindowText(notepad).find("tovra.exe.log"), std::string::npos) << WindowText(notepad);
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForWindowGone(notepad));
+
+    // A registered program that is not there, and no Notepad either: the warning box.
+    SetCommand("C:\\nowhere\\viewer.exe %1");
+    HideNotepad();
+    ASSERT_FALSE(MovedPrograms.empty());
+    app.Command(IDM_VIEWLOG);
+    HWND box = app.WaitForDialog(AppTitle);
+    ASSERT_TRUE(box != NULL);
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "ファイル[" + app.LogPath() + "]を開くことができません。");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForWindowGone(box));
+    EXPECT_TRUE(app.Running());
+    app.Post(WM_CLOSE);
+    EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+} // namespace
