@@ -1,5 +1,6 @@
 // tests/test_dialogs.cpp: the settings, test-run and About dialogs of the running program
 #include "app/mainwnd.h"
+#include <commctrl.h>
 #include "resources/resource.h"
 #include "tests/support/apphost.h"
 #include "tests/support/testutil.h"
@@ -458,6 +459,95 @@ TEST_F(LogViewer, FallsBackToNotepadAndWarnsWhenNothingStarts)
     EXPECT_TRUE(app.Running());
     app.Post(WM_CLOSE);
     EXPECT_EQ(app.WaitForExit(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The system's folder browser, opened from the settings dialog: it starts on the folder of the
+// settings, and what it returns ends with a backslash in the field. (Wine's browser has no
+// edit box, so another folder is chosen by moving the tree's selection, as a click would.)
+TEST_F(Dialogs, BrowserStartsOnTheFolderAndItsChoiceEndsWithABackslash)
+{
+    ASSERT_TRUE(MakeFolder(Watch + "sub"));
+    App.reset(new AppHost("browse"));
+    App->WriteIni("TargetFolder=" + Watch + "sub\\");
+    ASSERT_TRUE(App->Start());
+    ASSERT_TRUE(App->WaitForWindow());
+    HWND settings = OpenSettings();
+    ASSERT_TRUE(settings != NULL);
+
+    // Cancelled: nothing changes.
+    PushButton(settings, IDC_BROWSE);
+    HWND browser = App->WaitForDialog("フォルダーの参照");
+    ASSERT_TRUE(browser != NULL);
+    EXPECT_EQ(ItemText(browser, 14146), "監視するフォルダを指定してください");
+    PushButton(browser, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(browser));
+    EXPECT_EQ(ItemText(settings, IDC_FOLDER), Watch + "sub\\");
+
+    // Confirmed as it opened: the browser gives the folder without its backslash, the field
+    // shows it with one.
+    PushButton(settings, IDC_BROWSE);
+    browser = App->WaitForDialog("フォルダーの参照");
+    ASSERT_TRUE(browser != NULL);
+    Sleep(500);
+    PushButton(browser, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(browser));
+    EXPECT_EQ(ItemText(settings, IDC_FOLDER), Watch + "sub\\");
+
+    // The parent chosen instead.
+    PushButton(settings, IDC_BROWSE);
+    browser = App->WaitForDialog("フォルダーの参照");
+    ASSERT_TRUE(browser != NULL);
+    Sleep(500);
+    HWND tree = FindWindowExA(browser, NULL, "SysTreeView32", NULL);
+    ASSERT_TRUE(tree != NULL);
+    LRESULT current = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    LRESULT parent = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, current);
+    ASSERT_NE(parent, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, parent);
+    PushButton(browser, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(browser));
+    EXPECT_EQ(ItemText(settings, IDC_FOLDER), Watch);
+
+    PushButton(settings, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(settings));
+    App->Post(WM_CLOSE);
+    EXPECT_EQ(App->WaitForExit(), 0);
+    EXPECT_EQ(App->IniValue("TargetFolder"), Watch);
+}
+
+} // namespace
+
+namespace {
+
+// A folder whose path fills the field to its last byte has no room for the backslash: the
+// browser's choice is refused with the folder message and the field keeps what it held.
+TEST_F(Dialogs, BrowsedFolderWithoutRoomForTheBackslashIsRefused)
+{
+    std::string outer = Watch + std::string(200, 'a');
+    std::string inner = outer + "\\" + std::string(259 - outer.size() - 1, 'b');
+    ASSERT_EQ(inner.size(), 259u);
+    ASSERT_TRUE(MakeFolder(outer));
+    ASSERT_TRUE(MakeFolder(inner));
+    App.reset(new AppHost("browselong"));
+    App->WriteIni("TargetFolder=" + inner);
+    ASSERT_TRUE(App->Start());
+    ASSERT_TRUE(App->WaitForWindow());
+    HWND settings = OpenSettings();
+    ASSERT_TRUE(settings != NULL);
+    EXPECT_EQ(ItemText(settings, IDC_FOLDER), inner);
+    PushButton(settings, IDC_BROWSE);
+    HWND browser = App->WaitForDialog("フォルダーの参照");
+    ASSERT_TRUE(browser != NULL);
+    Sleep(500);
+    PushButton(browser, IDOK);
+    EXPECT_EQ(TakeMessageBox(*App), "正しいフォルダ名を指定してください。");
+    EXPECT_EQ(ItemText(settings, IDC_FOLDER), inner);
+    PushButton(settings, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(settings));
 }
 
 } // namespace

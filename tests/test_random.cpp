@@ -274,9 +274,11 @@ void CheckCase(const Case &c, INT64 freeBefore, const std::vector<std::string> &
         }
     }
     // Every older candidate was taken; equal times may stand in either order.
-    for (const ModelFile *f : eligible)
-        if (!processed.count(f->Path))
+    for (const ModelFile *f : eligible) {
+        if (!processed.count(f->Path)) {
             EXPECT_TRUE(predicted >= required && f->Minutes >= lastMinutes) << "candidate left out: " << f->Path;
+        }
+    }
 
     std::set<std::string> removedFolders = s.DelSubFolder ? EmptiedFolders(c, deleted) : std::set<std::string>();
     std::set<std::string> folderLines;
