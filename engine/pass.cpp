@@ -113,10 +113,8 @@ static int RunDeletionLoop(const FolderSettings &settings, const FileList *list,
     return 0;
 }
 
-int RunCleanPass(const FolderSettings &settings, int test)
+static int RunPassSteps(const FolderSettings &settings, int test)
 {
-    if (!test && settings.Stop != 0)
-        return 0;
     if (test)
         WriteTestHeader(settings);
     else
@@ -158,4 +156,14 @@ int RunCleanPass(const FolderSettings &settings, int test)
     if (state.FigureShown)
         LogValue("現在の空き容量(実測): %d メガバイト\n", MegabyteFigure((INT64)state.Space.FreeBytes));
     return 0;
+}
+
+int RunCleanPass(const FolderSettings &settings, int test)
+{
+    if (!test && settings.Stop != 0)
+        return 0;
+    LogHoldFile(1);
+    int status = RunPassSteps(settings, test);
+    LogHoldFile(0);
+    return status;
 }

@@ -64,10 +64,36 @@ static void SendLine(HWND sink, const SYSTEMTIME &now, const char *format, const
     SendMessageA(sink, WMU_LOGTEXT, 0, (LPARAM)buffer);
 }
 
-static void AppendLine(const SYSTEMTIME &now, const char *format, const char *argument)
+// Opening and closing the file costs more than deleting a recording, so a pass holds it open
+// for its whole run. The held stream is unbuffered: each piece of a line is written at once,
+// and nothing is left in memory to be lost or written late.
+static int HoldCount = 0;
+static FILE *HeldFile = NULL;
+
+static FILE *OpenLogFile(void)
 {
+    if (HeldFile)
+        return HeldFile;
     GetLogPath();
     FILE *file = fopen(LogPath, "a+");
+    if (file && HoldCount > 0) {
+        setvbuf(file, NULL, _IONBF, 0);
+        HeldFile = file;
+    }
+    return file;
+}
+
+static void CloseHeldFile(void)
+{
+    if (HeldFile) {
+        fclose(HeldFile);
+        HeldFile = NULL;
+    }
+}
+
+static void AppendLine(const SYSTEMTIME &now, const char *format, const char *argument)
+{
+    FILE *file = OpenLogFile();
     if (!file)
         return;
     char buffer[1024];
@@ -75,7 +101,10 @@ static void AppendLine(const SYSTEMTIME &now, const char *format, const char *ar
     fputs(buffer, file);
     FormatText(buffer, sizeof buffer, format, argument);
     fputs(buffer, file);
-    fclose(file);
+    if (file != HeldFile)
+        fclose(file);
+    else if (ferror(file))
+        CloseHeldFile();  // a full volume, say: the next line starts afresh
 }
 
 int LogLine(const char *format, const char *argument)
@@ -110,6 +139,8 @@ int LogValue(const char *format, int value)
 
 static int RotateHeldLog(DWORD limit)
 {
+    // The truncation needs the file to itself; a held stream opens it again at the next line.
+    CloseHeldFile();
     GetLogPath();
     HANDLE file = CreateFileA(LogPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
@@ -141,6 +172,18 @@ int RotateLog(DWORD limit)
     if (locked)
         LeaveCriticalSection(&LogLock);
     return status;
+}
+
+int LogHoldFile(int hold)
+{
+    if (!EnterLog())
+        return 0;
+    if (hold)
+        HoldCount++;
+    else if (HoldCount > 0 && --HoldCount == 0)
+        CloseHeldFile();
+    LeaveCriticalSection(&LogLock);
+    return 0;
 }
 
 int LogStart(void)

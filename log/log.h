@@ -13,5 +13,9 @@ extern CRITICAL_SECTION LogLock;
 int LogLine(const char *format, const char *argument);
 int LogValue(const char *format, int value);
 int RotateLog(DWORD limit);
+// A pass writes its many lines in quick succession: from LogHoldFile(1) to LogHoldFile(0) the
+// log file stays open between lines instead of being opened and closed for each one. Every
+// line still reaches the file whole before LogLine returns.
+int LogHoldFile(int hold);
 int LogStart(void);
 int LogEnd(void);
