@@ -2,6 +2,7 @@
 #include "log/log.h"
 #include "tests/support/testutil.h"
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdio.h>
 #include <set>
 #include <string>
@@ -287,21 +288,65 @@ TEST_F(LogTest, FailedCopyKeepsTheLog)
     EXPECT_EQ(ReadLogTexts(), expected);
 }
 
+// While a pass holds the file, each line is in the file as soon as LogLine returns, bytes as
+// ever; what another program appends meanwhile (a second start's banner) is not overwritten;
+// a rotation in the middle empties the file and the next line opens it afresh.
+TEST_F(LogTest, HeldFileGetsEveryLineAtOnceAfterWhatOthersAppended)
+{
+    LogLine("before %s\n", "hold");
+    std::string unheld = ReadFileBytes(TestLogPath());
+    struct Hold {
+        Hold() { LogHoldFile(1); }
+        ~Hold() { LogHoldFile(0); }
+    };
+    std::unique_ptr<Hold> hold(new Hold);
+    LogLine("held %s\n", "one");
+    std::string afterOne = ReadFileBytes(TestLogPath());
+    EXPECT_EQ(afterOne.substr(0, unheld.size()), unheld);
+    EXPECT_EQ(afterOne.substr(unheld.size() + 22), "held one\r\n");
+
+    FILE *other = fopen(TestLogPath().c_str(), "a");
+    ASSERT_TRUE(other != NULL);
+    fputs("2026/12/10 10:00:00 : another program\n", other);
+    fclose(other);
+    LogLine("held %s\n", "two");
+    std::vector<std::string> texts = TextsOf(ReadFileBytes(TestLogPath()));
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3], "held two");
+
+    EXPECT_EQ(RotateLog(1), 1);
+    LogLine("held %s\n", "three");
+    hold.reset();
+    std::vector<std::string> expected = {"-------- Rotate to " + RotatedPath() + " --------", "held three"};
+    EXPECT_EQ(ReadLogTexts(), expected);
+    EXPECT_EQ(TextsOf(ReadFileBytes(RotatedPath())).size(), 4u);
+    // Released: the file is closed again, so it can be removed.
+    EXPECT_TRUE(DeleteFileA(TestLogPath().c_str()));
+}
+
 const int HammerLines = 3000;
 
-DWORD WINAPI HammerLog(void *)
+// Writes its lines like a pass, holding the file when asked to.
+DWORD WINAPI HammerLog(void *held)
 {
+    if (held)
+        LogHoldFile(1);
     char number[16];
     for (int i = 0; i < HammerLines; i++) {
         snprintf(number, sizeof number, "%d", i);
         LogLine("line %s\n", number);
     }
+    if (held)
+        LogHoldFile(0);
     return 0;
 }
 
-TEST_F(LogTest, LinesWrittenDuringRotationAreNeverLost)
+class RotationDuringLines : public LogTest, public ::testing::WithParamInterface<bool> {};
+
+// The main thread rotates while a pass of an earlier check still writes, holding the file or not.
+TEST_P(RotationDuringLines, AreNeverLost)
 {
-    HANDLE thread = CreateThread(NULL, 0, HammerLog, NULL, 0, NULL);
+    HANDLE thread = CreateThread(NULL, 0, HammerLog, GetParam() ? (void *)1 : NULL, 0, NULL);
     ASSERT_TRUE(thread != NULL);
     std::vector<std::string> texts;
     int rotations = 0;
@@ -325,5 +370,7 @@ TEST_F(LogTest, LinesWrittenDuringRotationAreNeverLost)
     for (int i = 0; i < HammerLines; i++)
         EXPECT_EQ(lines.count("line " + std::to_string(i)), 1u) << i;
 }
+
+INSTANTIATE_TEST_SUITE_P(LogTest, RotationDuringLines, ::testing::Values(false, true));
 
 }
