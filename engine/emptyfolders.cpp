@@ -1,29 +1,10 @@
 // engine/emptyfolders.cpp
 #include "engine/emptyfolders.h"
+#include "engine/findhandle.h"
 #include "log/log.h"
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
-
-namespace {
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-}
 
 static bool IsDotEntry(const char *name)
 {
@@ -64,7 +45,7 @@ int RemoveEmptyFolders(const char *folder, int test)
         return -2;
     WIN32_FIND_DATAA entry;
     FindHandle find(FindFirstFileA(pattern, &entry));
-    if (find.get() == INVALID_HANDLE_VALUE)
+    if (find.Handle == INVALID_HANDLE_VALUE)
         return -2;
     int content = 0;
     do {
@@ -88,6 +69,6 @@ int RemoveEmptyFolders(const char *folder, int test)
             content++;
         else
             content += RemoveEmptySubfolder(subfolder, test);
-    } while (FindNextFileA(find.get(), &entry));
+    } while (FindNextFileA(find.Handle, &entry));
     return GetLastError() == ERROR_NO_MORE_FILES ? content : -2;
 }

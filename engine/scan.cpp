@@ -1,5 +1,6 @@
 // engine/scan.cpp
 #include "engine/scan.h"
+#include "engine/findhandle.h"
 #include "engine/scanalloc.h"
 #include "settings/paths.h"
 #include <stdint.h>
@@ -14,19 +15,6 @@ static const UINT32 MostCapacity = 0x40000000;
 // The list being sorted: qsort passes no context to its comparison. Passes are serialised,
 // so only one sort runs at a time.
 static const FileList *SortingList = NULL;
-
-class FindGuard {
-public:
-    explicit FindGuard(HANDLE find) : Find(find) {}
-    ~FindGuard()
-    {
-        if (Find != INVALID_HANDLE_VALUE)
-            FindClose(Find);
-    }
-    FindGuard(const FindGuard &) = delete;
-    FindGuard &operator=(const FindGuard &) = delete;
-    HANDLE Find;
-};
 
 static int StartList(FileList *list)
 {
@@ -123,9 +111,9 @@ int ScanFolder(FolderNode *node, FileList *list, int recurse, const char *patter
     WIN32_FIND_DATAA found;
     // The basic form skips the short names, which nothing here reads, and fetches entries
     // in large blocks: the same entries, found faster.
-    FindGuard find(FindFirstFileExA(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, NULL,
+    FindHandle find(FindFirstFileExA(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, NULL,
                                     FIND_FIRST_EX_LARGE_FETCH));
-    if (find.Find == INVALID_HANDLE_VALUE)
+    if (find.Handle == INVALID_HANDLE_VALUE)
         return -2;
 
     FolderNode *lastChild = NULL;
@@ -149,7 +137,7 @@ int ScanFolder(FolderNode *node, FileList *list, int recurse, const char *patter
         if (AppendFile(list, node, found) < 0)
             return -1;
         matched++;
-    } while (FindNextFileA(find.Find, &found));
+    } while (FindNextFileA(find.Handle, &found));
 
     if (GetLastError() != ERROR_NO_MORE_FILES)
         return -2;

@@ -340,9 +340,6 @@ TEST_F(Dialogs, ExitWhileADialogIsOpenEndsAndSaves)
     EXPECT_EQ(App->CountInLog("-------- Log End --------"), 1);
 }
 
-} // namespace
-
-namespace {
 
 const char TextFileCommandKey[] = "txtfile\\shell\\open\\command";
 
@@ -461,9 +458,16 @@ TEST_F(LogViewer, FallsBackToNotepadAndWarnsWhenNothingStarts)
     EXPECT_EQ(app.WaitForExit(), 0);
 }
 
-} // namespace
 
-namespace {
+// Opens the system's folder browser from the settings dialog, as the Browse button does, and
+// gives it a moment to select its starting folder.
+HWND OpenBrowser(const AppHost &app, HWND settings)
+{
+    PushButton(settings, IDC_BROWSE);
+    HWND browser = app.WaitForDialog("フォルダーの参照");
+    Sleep(500);
+    return browser;
+}
 
 // The system's folder browser, opened from the settings dialog: it starts on the folder of the
 // settings, and what it returns ends with a backslash in the field. (Wine's browser has no
@@ -479,8 +483,7 @@ TEST_F(Dialogs, BrowserStartsOnTheFolderAndItsChoiceEndsWithABackslash)
     ASSERT_TRUE(settings != NULL);
 
     // Cancelled: nothing changes.
-    PushButton(settings, IDC_BROWSE);
-    HWND browser = App->WaitForDialog("フォルダーの参照");
+    HWND browser = OpenBrowser(*App, settings);
     ASSERT_TRUE(browser != NULL);
     EXPECT_EQ(ItemText(browser, 14146), "監視するフォルダを指定してください");
     PushButton(browser, IDCANCEL);
@@ -489,19 +492,15 @@ TEST_F(Dialogs, BrowserStartsOnTheFolderAndItsChoiceEndsWithABackslash)
 
     // Confirmed as it opened: the browser gives the folder without its backslash, the field
     // shows it with one.
-    PushButton(settings, IDC_BROWSE);
-    browser = App->WaitForDialog("フォルダーの参照");
+    browser = OpenBrowser(*App, settings);
     ASSERT_TRUE(browser != NULL);
-    Sleep(500);
     PushButton(browser, IDOK);
     ASSERT_TRUE(WaitForWindowGone(browser));
     EXPECT_EQ(ItemText(settings, IDC_FOLDER), Watch + "sub\\");
 
     // The parent chosen instead.
-    PushButton(settings, IDC_BROWSE);
-    browser = App->WaitForDialog("フォルダーの参照");
+    browser = OpenBrowser(*App, settings);
     ASSERT_TRUE(browser != NULL);
-    Sleep(500);
     HWND tree = FindWindowExA(browser, NULL, "SysTreeView32", NULL);
     ASSERT_TRUE(tree != NULL);
     LRESULT current = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
@@ -519,9 +518,6 @@ TEST_F(Dialogs, BrowserStartsOnTheFolderAndItsChoiceEndsWithABackslash)
     EXPECT_EQ(App->IniValue("TargetFolder"), Watch);
 }
 
-} // namespace
-
-namespace {
 
 // A folder whose path fills the field to its last byte has no room for the backslash: the
 // browser's choice is refused with the folder message and the field keeps what it held.
@@ -539,10 +535,8 @@ TEST_F(Dialogs, BrowsedFolderWithoutRoomForTheBackslashIsRefused)
     HWND settings = OpenSettings();
     ASSERT_TRUE(settings != NULL);
     EXPECT_EQ(ItemText(settings, IDC_FOLDER), inner);
-    PushButton(settings, IDC_BROWSE);
-    HWND browser = App->WaitForDialog("フォルダーの参照");
+    HWND browser = OpenBrowser(*App, settings);
     ASSERT_TRUE(browser != NULL);
-    Sleep(500);
     PushButton(browser, IDOK);
     EXPECT_EQ(TakeMessageBox(*App), "正しいフォルダ名を指定してください。");
     EXPECT_EQ(ItemText(settings, IDC_FOLDER), inner);
