@@ -44,6 +44,14 @@ wine_env_start() {
   ln -sfn "$TOVRA_SMALL_VOLUME_DIR" "$WINEPREFIX/dosdevices/u:"
   export TOVRA_SMALL_DRIVE='U:'
   export TOVRA_TEST_VOLUME_MB=${TOVRA_VOLUME_MB:-64}
+
+  # Wine's mount manager learns the drives when its services start: drives linked in after the
+  # boot work for files but are missing from the shell's namespace (the folder browser), so the
+  # services are started once more with the links in place.
+  "$WINESERVER64" -k >/dev/null 2>&1 || true
+  "$WINESERVER64" -w >/dev/null 2>&1 || true
+  "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {
