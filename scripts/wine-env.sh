@@ -8,6 +8,8 @@ WINESERVER64=/usr/lib/wine/wineserver64
 wine_env_start() {
   export WINEPREFIX="$build/wineprefix"
   export WINEDEBUG=-all
+  # Wine's menu builder would write desktop entries into the host's home; nothing here needs it.
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   mkdir -p "$WINEPREFIX"
   # Wine picks its display driver when the prefix boots: the display must exist by then.
