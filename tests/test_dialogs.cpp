@@ -60,17 +60,7 @@ std::vector<std::string> ReportTexts(HWND dialog)
     std::string text(wide.size() * 2 + 1, '\0');
     int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), &text[0], (int)text.size(), NULL, NULL);
     text.resize(bytes > 0 ? bytes : 0);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        lines.push_back(line.size() >= 22 ? line.substr(22) : line);
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    return lines;
+    return TextsWithoutPrefix(text);
 }
 
 bool WaitEnabled(HWND window, DWORD timeout = 60000)

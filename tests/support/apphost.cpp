@@ -78,17 +78,7 @@ std::string AppHost::Log() const
 
 std::string AppHost::LogTexts() const
 {
-    std::string all = Log(), texts;
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find("\r\n", start);
-        if (end == std::string::npos)
-            end = all.size();
-        std::string line = all.substr(start, end - start);
-        texts += (line.size() >= 22 ? line.substr(22) : line) + "\n";
-        start = end + 2;
-    }
-    return texts;
+    return JoinLines(TextsWithoutPrefix(Log()));
 }
 
 int AppHost::CountInLog(const std::string &text) const

@@ -157,6 +157,21 @@ std::vector<std::string> ReadLogTexts()
     return texts;
 }
 
+std::vector<std::string> TextsWithoutPrefix(const std::string &text)
+{
+    std::vector<std::string> texts;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        texts.push_back(line.size() >= 22 ? line.substr(22) : line);
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return texts;
+}
+
 std::string JoinLines(const std::vector<std::string> &lines)
 {
     std::string all;

@@ -27,6 +27,9 @@ std::string ReadFileBytes(const std::string &path);
 // Lines of the log file without their timestamp prefix; each is checked to have the
 // 22-byte prefix and to end in CR LF.
 std::vector<std::string> ReadLogTexts();
+// The lines of a text as the log or the report holds them (ended by CR LF, CR or LF), each
+// without its 22-byte timestamp prefix; nothing is checked.
+std::vector<std::string> TextsWithoutPrefix(const std::string &text);
 
 // Joins lines for readable failure output.
 std::string JoinLines(const std::vector<std::string> &lines);
