@@ -86,7 +86,7 @@ def main():
     print("Where the time goes (minimum over repetitions, seconds):")
     for size in sizes:
         parts = []
-        for figure, series in (("scan", "findfirstA_only"), ("stages", "walk"), ("stages", "sort"),
+        for figure, series in (("scan", "reader_only"), ("stages", "walk"), ("stages", "sort"),
                                ("stages", "release"), ("stages", "match_only")):
             if samples[(figure, size, series)]:
                 parts.append("%s %.3f" % (series, min(samples[(figure, size, series)])))

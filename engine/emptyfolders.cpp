@@ -1,21 +1,20 @@
 // engine/emptyfolders.cpp
 #include "engine/emptyfolders.h"
-#include "engine/findhandle.h"
+#include "engine/folderread.h"
 #include "log/log.h"
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-static bool IsDotEntry(const char *name)
-{
-    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
-
 // Whether an entry keeps its folder from being empty without being looked into: every file,
-// a system folder, and a link to a folder elsewhere (a junction or symbolic link), whose
-// target is not ours to empty or remove.
-static bool IsOpaqueContent(DWORD attributes)
+// a system folder, a link to a folder elsewhere (a junction or symbolic link), whose target
+// is not ours to empty or remove, and a folder whose name the ANSI calls cannot spell, which
+// they could reach only as another folder or not at all.
+static bool IsOpaqueContent(const FolderEntry &entry)
 {
+    if (!entry.Spelled)
+        return true;
+    DWORD attributes = entry.Attributes;
     if (attributes & FILE_ATTRIBUTE_SYSTEM)
         return true;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -39,24 +38,20 @@ static int RemoveEmptySubfolder(const char *subfolder, int test)
 
 int RemoveEmptyFolders(const char *folder, int test)
 {
-    char pattern[MAX_PATH + 3];
-    int length = snprintf(pattern, sizeof pattern, "%s*.*", folder);
-    if (length < 0 || (size_t)length >= sizeof pattern)
-        return -2;
-    WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA(pattern, &entry));
-    if (find.Handle == INVALID_HANDLE_VALUE)
+    FolderReader reader;
+    FolderReaderGuard closing(reader);
+    if (OpenFolderReader(reader, folder) < 0)
         return -2;
     int content = 0;
-    do {
-        if (IsDotEntry(entry.cFileName))
-            continue;
-        if (IsOpaqueContent(entry.dwFileAttributes)) {
+    FolderEntry entry;
+    int read;
+    while ((read = ReadFolderEntry(reader, entry)) > 0) {
+        if (IsOpaqueContent(entry)) {
             content++;
             continue;
         }
         char subfolder[MAX_PATH];
-        length = snprintf(subfolder, sizeof subfolder, "%s%s\\", folder, entry.cFileName);
+        int length = snprintf(subfolder, sizeof subfolder, "%s%s\\", folder, entry.Name);
         // A path cut to fit would name another folder: one that does not fit stays as it is.
         if (length < 0 || (size_t)length >= sizeof subfolder) {
             content++;
@@ -69,6 +64,6 @@ int RemoveEmptyFolders(const char *folder, int test)
             content++;
         else
             content += RemoveEmptySubfolder(subfolder, test);
-    } while (FindNextFileA(find.Handle, &entry));
-    return GetLastError() == ERROR_NO_MORE_FILES ? content : -2;
+    }
+    return read < 0 ? -2 : content;
 }

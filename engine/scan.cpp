@@ -1,6 +1,6 @@
 // engine/scan.cpp
 #include "engine/scan.h"
-#include "engine/findhandle.h"
+#include "engine/folderread.h"
 #include "engine/scanalloc.h"
 #include "settings/paths.h"
 #include <stdint.h>
@@ -50,53 +50,104 @@ static int GrowList(FileList *list)
     return 0;
 }
 
-static int AppendFile(FileList *list, FolderNode *node, const WIN32_FIND_DATAA &found)
+static int AppendFile(FileList *list, FolderNode *node, const FolderEntry &found)
 {
     if (list->Count == list->Capacity && GrowList(list) < 0)
         return -1;
     UINT32 index = list->Count;
     FileEntry &entry = list->Entries[index];
-    snprintf(entry.Name, sizeof entry.Name, "%s", found.cFileName);
+    memcpy(entry.Name, found.Name, found.NameLength + 1);
     entry.Parent = node;
-    entry.LastWrite = found.ftLastWriteTime;
-    entry.Size = ((UINT64)found.nFileSizeHigh << 32) | found.nFileSizeLow;
-    entry.Attributes = found.dwFileAttributes;
+    entry.LastWrite = found.LastWrite;
+    entry.Size = found.Size;
+    entry.Attributes = found.Attributes;
     list->Order[index] = index;
     list->Count++;
     return 0;
 }
 
-// The enumeration pattern "%s*.*" of a folder must fit the system's ANSI path limit, or
-// the folder cannot be listed at all.
-static const size_t PatternSuffixLength = 3;
-
 // A junction or symbolic link may lead anywhere, even outside the watched folder: it is
-// never entered. A subfolder whose path would not fit a node, or whose enumeration pattern
+// never entered. A subfolder whose path would not fit a node, or whose search pattern
 // would not fit the ANSI path limit, could only be listed under a cut path that names
 // another place, or not at all: it is skipped too, so that one such folder cannot make
 // every future pass fail.
-static bool MayEnter(const FolderNode *node, const WIN32_FIND_DATAA &found)
+static bool MayEnter(const FolderNode *node, const FolderEntry &found)
 {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (found.Attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return false;
-    size_t pathLength = strlen(node->Path) + strlen(found.cFileName) + 1;
-    return pathLength + PatternSuffixLength < MAX_PATH;
+    size_t pathLength = strlen(node->Path) + found.NameLength + 1;
+    return pathLength + SearchPatternLength < MAX_PATH;
 }
 
 static int EnterFolder(FolderNode *node, FolderNode **lastChild, FileList *list, int recurse,
-                       const char *patterns, const WIN32_FIND_DATAA &found)
+                       const char *patterns, const FolderEntry &found)
 {
     FolderNode *child = (FolderNode *)ScanAlloc(sizeof(FolderNode));
     if (!child)
         return -1;
-    snprintf(child->Path, sizeof child->Path, "%s%s\\", node->Path, found.cFileName);
-    child->Attributes = found.dwFileAttributes;
+    snprintf(child->Path, sizeof child->Path, "%s%s\\", node->Path, found.Name);
+    child->Attributes = found.Attributes;
     if (*lastChild)
         (*lastChild)->Next = child;
     else
         node->Child = child;
     *lastChild = child;
     return ScanFolder(child, list, recurse, patterns);
+}
+
+// The extensions of one folder repeat (recordings of a few kinds and their side files, over
+// and over), and the locale's comparison in MatchExtension is the dearest step of the walk:
+// the answers for the folder's short extensions are kept, keyed by their exact bytes, so each
+// is asked once. A longer or a further extension is simply asked each time.
+static const int RememberedExtensions = 16;
+static const size_t RememberedLength = 16;
+
+struct ExtensionMemo {
+    char Extension[RememberedExtensions][RememberedLength];
+    int Matches[RememberedExtensions];
+    int Used;
+};
+
+static int ExtensionMatches(ExtensionMemo &memo, const char *name, const char *patterns)
+{
+    char extension[MAX_PATH];
+    SplitPath(name, NULL, NULL, extension);
+    size_t length = strlen(extension);
+    if (length >= RememberedLength)
+        return MatchExtension(extension, patterns);
+    for (int i = 0; i < memo.Used; i++) {
+        if (memcmp(memo.Extension[i], extension, length + 1) == 0)
+            return memo.Matches[i];
+    }
+    int matches = MatchExtension(extension, patterns);
+    if (memo.Used < RememberedExtensions) {
+        memcpy(memo.Extension[memo.Used], extension, length + 1);
+        memo.Matches[memo.Used] = matches;
+        memo.Used++;
+    }
+    return matches;
+}
+
+// Returns 1 when the entry joined the list, 0 when it was passed over or walked as a folder.
+static int TakeFoundEntry(FolderNode *node, FolderNode **lastChild, FileList *list, int recurse,
+                          const char *patterns, ExtensionMemo &memo, const FolderEntry &found)
+{
+    // An entry no ANSI call can reach can be neither deleted nor listed: it is passed over,
+    // and a folder of that kind is not entered, so that it cannot fail every pass.
+    if (!found.Spelled)
+        return 0;
+    if (found.Attributes & FILE_ATTRIBUTE_SYSTEM)
+        return 0;
+    if (found.Attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!recurse || !MayEnter(node, found))
+            return 0;
+        return EnterFolder(node, lastChild, list, recurse, patterns, found);
+    }
+    if (!ExtensionMatches(memo, found.Name, patterns))
+        return 0;
+    if (AppendFile(list, node, found) < 0)
+        return -1;
+    return 1;
 }
 
 int ScanFolder(FolderNode *node, FileList *list, int recurse, const char *patterns)
@@ -106,40 +157,23 @@ int ScanFolder(FolderNode *node, FileList *list, int recurse, const char *patter
     node->FirstIndex = (INT32)list->Count;
     INT32 matched = 0;
 
-    char pattern[MAX_PATH + 4];
-    snprintf(pattern, sizeof pattern, "%s*.*", node->Path);
-    WIN32_FIND_DATAA found;
-    // The basic form skips the short names, which nothing here reads, and fetches entries
-    // in large blocks: the same entries, found faster.
-    FindHandle find(FindFirstFileExA(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, NULL,
-                                    FIND_FIRST_EX_LARGE_FETCH));
-    if (find.Handle == INVALID_HANDLE_VALUE)
-        return -2;
-
+    FolderReader reader;
+    FolderReaderGuard closing(reader);
+    int opened = OpenFolderReader(reader, node->Path);
+    if (opened < 0)
+        return opened;
+    ExtensionMemo memo;
+    memo.Used = 0;
     FolderNode *lastChild = NULL;
-    do {
-        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!recurse || !MayEnter(node, found))
-                continue;
-            int result = EnterFolder(node, &lastChild, list, recurse, patterns, found);
-            if (result < 0)
-                return result;
-            continue;
-        }
-        char extension[MAX_PATH];
-        SplitPath(found.cFileName, NULL, NULL, extension);
-        if (!MatchExtension(extension, patterns))
-            continue;
-        if (AppendFile(list, node, found) < 0)
-            return -1;
-        matched++;
-    } while (FindNextFileA(find.Handle, &found));
-
-    if (GetLastError() != ERROR_NO_MORE_FILES)
+    FolderEntry found;
+    int read;
+    while ((read = ReadFolderEntry(reader, found)) > 0) {
+        int result = TakeFoundEntry(node, &lastChild, list, recurse, patterns, memo, found);
+        if (result < 0)
+            return result;
+        matched += result;
+    }
+    if (read < 0)
         return -2;
     node->FileCount = matched;
     return 0;

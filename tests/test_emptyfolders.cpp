@@ -157,6 +157,45 @@ TEST_F(EmptyFoldersTest, FilesOfEveryKindAndSystemFoldersKeepTheirFolder)
     EXPECT_FALSE(Exists(empty));
 }
 
+// A folder named in the target with characters the ANSI code page lacks, empty; the
+// helpers of the tests reach paths through the ANSI calls and could not remove it.
+class UnspelledFolder {
+public:
+    UnspelledFolder(const std::string &parent, const wchar_t *name)
+    {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, parent.c_str(), -1, wide, MAX_PATH);
+        Path = std::wstring(wide) + name;
+        Made = CreateDirectoryW(Path.c_str(), NULL) != 0;
+    }
+    ~UnspelledFolder() { RemoveDirectoryW(Path.c_str()); }
+    bool Exists() const { return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::wstring Path;
+    bool Made;
+};
+
+// A yen sign would come out of a look-alike conversion as a backslash, leading the walk
+// into s\y inside a system folder; a wave dash as a full-width tilde, naming a folder that
+// does not exist and ending every walk there. Both are content the walk cannot reach.
+TEST_F(EmptyFoldersTest, FolderWithoutAnsiSpellingStaysAndTheWalkGoesOn)
+{
+    ASSERT_TRUE(MakeFolder(target + "s", FILE_ATTRIBUTE_SYSTEM) && MakeFolder(target + "s\\y"));
+    ASSERT_TRUE(MakeFolder(target + "e"));
+    UnspelledFolder yen(target, L"s\u00A5y"), dash(target, L"c\u301C");
+    ASSERT_TRUE(yen.Made && dash.Made);
+
+    for (int test : {1, 0}) {
+        DeleteTestLog();
+        EXPECT_EQ(RemoveEmptyFolders(target.c_str(), test), 3);
+        std::string e = target + "e\\";
+        EXPECT_EQ(ReadLogTexts(), std::vector<std::string>{test ? Listed(e) : Removed(e)});
+    }
+    EXPECT_FALSE(Exists(target + "e"));
+    EXPECT_TRUE(Exists(target + "s\\y"));
+    EXPECT_TRUE(yen.Exists());
+    EXPECT_TRUE(dash.Exists());
+}
+
 class LinkedFolderTest : public EmptyFoldersTest {
 protected:
     void SetUp() override

@@ -336,6 +336,12 @@ TEST(Scan, FolderThatCannotBeListedFailsTheWholeList)
     EXPECT_EQ(missing.Status, -2);
     EXPECT_EQ(missing.List, (FileList *)NULL);
 
+    // Names read from a folder are appended to its path: without the backslash they would
+    // name files of the parent folder.
+    Scan bare(root + "busy", "mpg", 1);
+    EXPECT_EQ(bare.Status, -2);
+    EXPECT_EQ(bare.List, (FileList *)NULL);
+
     // A folder text without terminator would be cut into another folder's name.
     FolderSettings settings;
     ResetSettings(settings);
@@ -511,4 +517,49 @@ TEST(Scan, OverLongFolderIsSkipped)
     EXPECT_EQ(node->Child->Child, (FolderNode *)NULL);
 
     RemoveLongTree(LongName(root));
+}
+
+static bool MakeWideFile(const std::string &folder, const wchar_t *name)
+{
+    wchar_t path[MAX_PATH];
+    int length = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, path, MAX_PATH);
+    if (length <= 0 || lstrlenW(name) + length > MAX_PATH)
+        return false;
+    lstrcatW(path, name);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+TEST(Scan, NameWithoutExactAnsiSpellingIsPassedOver)
+{
+    std::string root = FreshFolder("scan_spelling");
+    ASSERT_TRUE(MakeFile(root + "plain.mpg", 10, 1));
+    // Its second byte is a backslash in the code page, yet the name is spelled exactly.
+    ASSERT_TRUE(MakeFile(root + "表.mpg", 10, 2));
+    ASSERT_TRUE(MakeFolder(root + "a"));
+    ASSERT_TRUE(MakeFile(root + "a\\b.mpg", 10, 3));
+    // A yen sign would come out of a look-alike conversion as a backslash, naming a\b.mpg;
+    // a wave dash as the full-width tilde of another name; a letter the code page lacks as
+    // a plain letter or a stand-in.
+    ASSERT_TRUE(MakeWideFile(root, L"a\u00A5b.mpg"));
+    ASSERT_TRUE(MakeWideFile(root, L"c\u301C.mpg"));
+    ASSERT_TRUE(MakeWideFile(root, L"\u00E9t\u00E9.mpg"));
+    ASSERT_TRUE(MakeWideFile(root, L"\u0101.mpg"));
+    // A folder of that kind could be listed only under another name, or not at all, which
+    // would fail every pass: it is not entered.
+    WCHAR folder[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, (root + "d").c_str(), -1, folder, MAX_PATH);
+    ASSERT_TRUE(CreateDirectoryW(lstrcatW(folder, L"\u301C"), NULL));
+    ASSERT_TRUE(MakeWideFile(root, L"d\u301C\\inside.mpg"));
+
+    Scan flat(root, "mpg", 0);
+    ASSERT_EQ(flat.Status, 0);
+    EXPECT_EQ(JoinLines(flat.Names()), JoinLines({ "plain.mpg", "表.mpg" }));
+    Scan deep(root, "*", 1);
+    ASSERT_EQ(deep.Status, 0);
+    std::vector<std::string> found = deep.Names();
+    EXPECT_EQ(std::set<std::string>(found.begin(), found.end()), (std::set<std::string>{ "plain.mpg", "表.mpg", "b.mpg" }));
 }
