@@ -41,6 +41,22 @@ int CloseFolderReader(FolderReader &reader)
     return 0;
 }
 
+// The code page spells the ASCII characters as their own bytes, so a name made of them alone
+// is copied as it stands; most names are.
+static int SpellAscii(const WCHAR *name, int length, FolderEntry &entry)
+{
+    if (length > MAX_PATH - 1)
+        return 0;
+    for (int i = 0; i < length; i++) {
+        if (name[i] == 0 || name[i] >= 0x80)
+            return 0;
+        entry.Name[i] = (char)name[i];
+    }
+    entry.Name[length] = '\0';
+    entry.NameLength = (size_t)length;
+    return 1;
+}
+
 // The rest of the program reaches files through the ANSI calls, so a name is taken only with
 // an exact spelling there. A character without one would come out as a look-alike (a yen
 // sign as a backslash, say) or as a stand-in, and the name would lead to another entry or to
@@ -48,15 +64,19 @@ int CloseFolderReader(FolderReader &reader)
 static int SpellName(const FILE_ID_BOTH_DIR_INFO *info, FolderEntry &entry)
 {
     int wideLength = (int)(info->FileNameLength / sizeof(WCHAR));
+    if (SpellAscii(info->FileName, wideLength, entry))
+        return 1;
     BOOL inexact = FALSE;
     int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, info->FileName, wideLength, entry.Name,
                                      MAX_PATH - 1, NULL, &inexact);
-    if (length <= 0 || inexact) {
+    if (length > 0)
+        entry.Name[length] = '\0';
+    // A name with a zero character inside would be cut short to another name.
+    if (length <= 0 || inexact || strlen(entry.Name) != (size_t)length) {
         entry.Name[0] = '\0';
         entry.NameLength = 0;
         return 0;
     }
-    entry.Name[length] = '\0';
     entry.NameLength = (size_t)length;
     return 1;
 }

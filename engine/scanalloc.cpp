@@ -11,11 +11,18 @@
 // lives in an address range of its own, reserved with room to double in place a few times;
 // growing it commits more of the range. Smaller blocks stay on the heap.
 static const size_t LargeBlock = 1 << 20;
-// A range is reserved for eight times the request, and at least for a list of millions of
-// files where the address space is wide, of about a million where it is narrow; when there is
-// no room for that, less is asked, down to the request alone. Reserved pages cost no memory.
+// A range is reserved for eight times the request. Where the address space is wide, at least
+// for a list of millions of files, so that a list of any likely size never moves. Where it is
+// narrow, the eightfold room alone, so that a small list reserves little; a large one moves
+// every third doubling, needing no more memory for it than the heap's doubling did. When there
+// is no room for the range, less is asked, down to the request alone. Reserved pages cost no
+// memory.
 static const size_t RoomFactor = 8;
-static const size_t MinimumRoom = (size_t)1 << (sizeof(void *) == 8 ? 32 : 28);
+#if SIZE_MAX > 0xFFFFFFFFu
+static const size_t MinimumRoom = (size_t)1 << 32;
+#else
+static const size_t MinimumRoom = 0;
+#endif
 
 // Before every block; keeps the block's address as aligned as the heap's own.
 struct alignas(16) BlockHeader {
