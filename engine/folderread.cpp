@@ -107,11 +107,23 @@ static int NextInfo(FolderReader &reader)
     return 1;
 }
 
+// 0 when the folder has simply no more entries, -2 when reading failed. A folder with no entry
+// at all, not even "." and "..", is the root of an empty volume; its first query finds no file.
+static int ReadingEnded(const FolderReader &reader)
+{
+    DWORD error = GetLastError();
+    if (error == ERROR_NO_MORE_FILES)
+        return 0;
+    if (error == ERROR_FILE_NOT_FOUND && reader.Query == FileIdBothDirectoryRestartInfo)
+        return 0;
+    return -2;
+}
+
 int ReadFolderEntry(FolderReader &reader, FolderEntry &entry)
 {
     for (;;) {
         if (!NextInfo(reader))
-            return GetLastError() == ERROR_NO_MORE_FILES ? 0 : -2;
+            return ReadingEnded(reader);
         const FILE_ID_BOTH_DIR_INFO *info = (const FILE_ID_BOTH_DIR_INFO *)(reader.Block + reader.Offset);
         if (IsDotEntry(info))
             continue;

@@ -45,6 +45,12 @@ wine_env_start() {
   fi
   ln -sfn "$TOVRA_SMALL_VOLUME_DIR" "$WINEPREFIX/dosdevices/u:"
   export TOVRA_SMALL_DRIVE='U:'
+  # A drive (V:) whose root holds nothing at all, as a new recording drive's does.
+  TOVRA_EMPTY_VOLUME_DIR="$build/emptyvolume"
+  rm -rf "$TOVRA_EMPTY_VOLUME_DIR"
+  mkdir -p "$TOVRA_EMPTY_VOLUME_DIR"
+  ln -sfn "$TOVRA_EMPTY_VOLUME_DIR" "$WINEPREFIX/dosdevices/v:"
+  export TOVRA_EMPTY_DRIVE='V:'
   export TOVRA_TEST_VOLUME_MB=${TOVRA_VOLUME_MB:-64}
 
   # Wine's mount manager learns the drives when its services start: drives linked in after the

@@ -4,6 +4,7 @@
 #include "tests/support/testutil.h"
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <map>
 #include <set>
@@ -517,6 +518,19 @@ TEST(Scan, OverLongFolderIsSkipped)
     EXPECT_EQ(node->Child->Child, (FolderNode *)NULL);
 
     RemoveLongTree(LongName(root));
+}
+
+// A drive kept empty by scripts/wine-env.sh: its root lists not even "." and "..".
+TEST(Scan, RootOfAnEmptyVolumeIsAnEmptyList)
+{
+    const char *drive = getenv("TOVRA_EMPTY_DRIVE");
+    if (!drive)
+        GTEST_SKIP() << "needs the empty drive that scripts/wine-env.sh links";
+    Scan scan(std::string(drive) + "\\", "*", 1);
+    EXPECT_EQ(scan.Status, 0);
+    ASSERT_NE(scan.List, (FileList *)NULL);
+    EXPECT_EQ(scan.List->Count, 0u);
+    EXPECT_EQ(scan.Root->Child, (FolderNode *)NULL);
 }
 
 static bool MakeWideFile(const std::string &folder, const wchar_t *name)
