@@ -124,8 +124,6 @@ void *ScanRealloc(void *block, size_t bytes)
     if (header->Reserved == 0) {
         if (bytes >= LargeBlock)
             return MoveToLarge(header, bytes);
-        if (bytes > SIZE_MAX - sizeof(BlockHeader))
-            return NULL;
         BlockHeader *moved = (BlockHeader *)realloc(header, sizeof(BlockHeader) + bytes);
         if (!moved)
             return NULL;
